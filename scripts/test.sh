@@ -1,0 +1,31 @@
+#!/bin/bash
+# The test command: set up, build every target, run every suite under a private
+# Wine session, print the case counts. Exits non-zero on any failure.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+set -e
+vk_setup
+vk_build native
+vk_build x86_64
+vk_build i686
+set +e
+
+trap vk_stop_session EXIT
+vk_start_xvfb
+vk_start_wine
+
+rm -f "$VK_BUILD"/*/results/*.xml
+status=0
+vk_log "native core tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
+ctest --test-dir "$VK_BUILD/native" --output-on-failure || status=1
+vk_log "x86_64 tests under Wine (64-bit loader)"
+ctest --test-dir "$VK_BUILD/x86_64" --output-on-failure --timeout 600 || status=1
+if vk_host_runs_i386; then
+    vk_log "i686 tests under Wine (32-bit loader)"
+    ctest --test-dir "$VK_BUILD/i686" --output-on-failure --timeout 600 || status=1
+else
+    vk_log "i686 tests skipped: this host cannot execute 32-bit x86 code (the i686 target was built)"
+fi
+
+python3 "$VK_ROOT/scripts/count_results.py" "$VK_BUILD" || status=1
+exit $status
