@@ -1,0 +1,23 @@
+// Program entry: the main window first (so it is the application's main window),
+// then the hidden toolbar and preview window, then the message loop.
+#include "Get.h"
+#include "View.h"
+#include "main.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    try {
+        TApplication* app = Application();
+        app->Initialize();
+        auto* frmMain = app->CreateForm<TfrmMain>();
+        auto* frmGet = app->CreateForm<TfrmGet>();
+        frmGet->SetHitState(&frmMain->Hit);
+        frmMain->SetToolbar(frmGet);
+        app->CreateForm<TfrmView>();
+        app->Run();
+        app->FreeForms();
+    } catch (...) {
+        return 1;
+    }
+    return 0;
+}

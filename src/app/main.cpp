@@ -1,0 +1,353 @@
+#include "main.h"
+
+#include "Get.h"
+#include "Product.h"
+
+#include <objbase.h>
+#include <ole2.h>
+
+#include <cstdio>
+
+UINT HookMessage = 0;
+HANDLE MouseMapHandle = nullptr;
+TMouseShare* MouseShare = nullptr;
+TBoundsI RestoreBounds;
+
+TfrmMain::TNotifyIconCall TfrmMain::NotifyIcon = &Shell_NotifyIconA;
+
+namespace {
+// Module initialisation and finalisation of the main unit: OLE for the thread.
+struct TOleModule {
+    TOleModule() { OleInitialize(nullptr); }
+    ~TOleModule()
+    {
+        try {
+            OleUninitialize();
+        } catch (...) {
+            // a failure at the very end changes nothing for the user
+        }
+    }
+} g_oleModule;
+
+constexpr TColor kFrameColor = 0xE7E7E7;
+constexpr TColor kFrameBorderColor = 0x7F7F7F;
+constexpr int kTitleStripHeight = 24;
+constexpr BYTE kGB2312Charset = GB2312_CHARSET;
+
+void SetDialogFont(TFont& f)
+{
+    f.SetName("MS Sans Serif");
+    f.SetCharset(kGB2312Charset);
+    f.SetHeight(-12);
+    f.SetColor(clBlack);
+}
+
+// The record is written by other processes without a lock: each field is one
+// aligned 32-bit read of the newest value.
+int ReadShared(const int32_t& field) { return *static_cast<const volatile int32_t*>(&field); }
+}
+
+std::string MousePositionCaption(int x, int y)
+{
+    char text[64];
+    std::snprintf(text, sizeof(text), "鼠标位置: X = %d, Y = %d", x, y);
+    return text;
+}
+
+// ================================================================= TFramePanel
+
+TFramePanel::TFramePanel(TComponent* AOwner) : TCustomPanel(AOwner)
+{
+    SetBevelOuter(TPanelBevel::bvNone);
+    titleFont_.SetName("Tahoma");
+    titleFont_.SetHeight(-11);
+    titleFont_.SetStyle(fsBold);
+    titleFont_.SetColor(clBlack);
+}
+
+void TFramePanel::SetText(const std::string& v)
+{
+    TCustomPanel::SetText(v);
+    // The frame's caption is the window's caption too.
+    if (auto* form = dynamic_cast<TForm*>(Owner())) form->SetCaption(v);
+}
+
+void TFramePanel::Paint()
+{
+    TCanvas& c = Canvas();
+    const RECT r = ClientRect();
+    c.Brush().SetColor(Color());
+    c.FillRect(r);
+    c.Brush().SetColor(borderColor_);
+    c.FrameRect(r);
+    RECT title{1, 1, r.right - 1, kTitleStripHeight};
+    TRIVERTEX v[2] = {{title.left, title.top, 0xFF00, 0xFF00, 0xFF00, 0},
+                      {title.right, title.bottom, 0xD800, 0xD800, 0xD800, 0}};
+    GRADIENT_RECT g{0, 1};
+    GradientFill(c.Handle(), v, 2, &g, 1, GRADIENT_FILL_RECT_V);
+    c.Font().Assign(titleFont_);
+    c.TextRect(title, Caption(), DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+}
+
+// =================================================================== TfrmMain
+
+TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner)
+{
+    SetName("frmMain");
+    BuildMenu();
+    BuildLayout();
+    OnCreate = [this](TObject* s) { FormCreate(s); };
+    OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
+    OnDestroy = [this](TObject* s) { FormDestroy(s); };
+}
+
+void TfrmMain::BuildMenu()
+{
+    SaveDialog1 = new TSaveDialog(this);  // components below are owned by the form
+    SaveDialog1->SetName("SaveDialog1");
+    SaveDialog1->DefaultExt = ".swf";
+    SaveDialog1->Filter = "Flash File(*.swf)|*.swf";
+    auto item = [this](const char* name, const char* caption, TNotifyEvent click) {
+        auto* i = new TMenuItem(this);
+        i->SetName(name);
+        i->SetCaption(caption);
+        i->OnClick = std::move(click);
+        return i;
+    };
+    Q1 = item("Q1", "设置(&Q)", [this](TObject* s) { Q1Click(s); });
+    N1 = item("N1", "-", nullptr);
+    H1 = item("H1", "退出(&H)", [this](TObject* s) { H1Click(s); });
+    Timer1 = new TTimer(this);
+    Timer1->SetName("Timer1");
+    Timer1->SetInterval(1000);
+    Timer1->OnTimer = [this](TObject* s) { Timer1Timer(s); };
+}
+
+void TfrmMain::BuildLayout()
+{
+    SetBorderStyle(TFormBorderStyle::bsSingle);
+    SetBorderIcons(biSystemMenu | biMinimize);
+    Constraints().MinWidth = 130;
+    SetDialogFont(Font());
+    SetCaption(ProductCaption);
+    SetBounds(361, 175, Width(), Height());
+    SetClientSize(290, 326);
+
+    suiForm1 = new TFramePanel(this);
+    suiForm1->SetName("suiForm1");
+    suiForm1->SetParent(this);
+    suiForm1->SetBounds(1, 0, 288, 325);
+    suiForm1->SetColor(kFrameColor);
+    suiForm1->SetBorderColor(kFrameBorderColor);
+    suiForm1->SetCaption(ProductCaption);
+
+    PopupMenu1 = new TPopupMenu(this);
+    PopupMenu1->SetName("PopupMenu1");
+    PopupMenu1->Items()->Add(Q1);
+    PopupMenu1->Items()->Add(N1);
+    PopupMenu1->Items()->Add(H1);
+
+    auto group = [this](const char* name, TWinControl* parent, RECT b, const char* caption) {
+        auto* g = new TGroupBox(this);
+        g->SetName(name);
+        g->SetParent(parent);
+        g->SetBounds(b.left, b.top, b.right, b.bottom);
+        g->SetCaption(caption);
+        return g;
+    };
+    auto button = [this](const char* name, TWinControl* parent, int left, const char* caption, int tab) {
+        auto* b = new TButton(this);
+        b->SetName(name);
+        b->SetParent(parent);
+        b->SetBounds(left, 24, 75, 25);
+        b->SetCaption(caption);
+        b->SetTabOrder(tab);
+        return b;
+    };
+    auto check = [this](const char* name, TWinControl* parent, RECT b, const char* caption, int tab) {
+        auto* c = new TCheckBox(this);
+        c->SetName(name);
+        c->SetParent(parent);
+        c->SetBounds(b.left, b.top, b.right, b.bottom);
+        c->SetCaption(caption);
+        c->SetTabOrder(tab);
+        return c;
+    };
+
+    GroupBox1 = group("GroupBox1", suiForm1, {8, 32, 273, 57}, "操作");
+    SetDialogFont(GroupBox1->Font());
+    btnAbout = button("btnAbout", GroupBox1, 98, "关于(&A)", 0);
+    btnSrc = button("btnSrc", GroupBox1, 10, "停止(&S)", 1);
+    btnQuit = button("btnQuit", GroupBox1, 186, "退出(&Q)", 2);
+    btnSrc->OnClick = [this](TObject* s) { suitempbtnSrcClick(s); };
+    btnAbout->OnClick = [this](TObject* s) { suitempbtnAboutClick(s); };
+    btnQuit->OnClick = [this](TObject* s) { suitempbtnQuitClick(s); };
+
+    GroupBox2 = group("GroupBox2", suiForm1, {8, 96, 273, 105}, "选项");
+    cbTransParent = check("cbTransParent", GroupBox2, {16, 12, 209, 21}, "我要查缴设为背景透明的Flash文件", 0);
+    cbFor3721 = check("cbFor3721", GroupBox2, {16, 56, 143, 21}, "设置了3721的私隐策略", 1);
+    GroupBox3 = group("GroupBox3", suiForm1, {8, 216, 273, 105}, "Flash预览");
+    cbFindIFRame = check("cbFindIFRame", GroupBox2, {16, 34, 239, 21}, "查找网页中包含的IFRAME(注：速度较慢)", 2);
+    cbAutoOpenURL = check("cbAutoOpenURL", GroupBox2, {16, 80, 251, 21}, "自动打开IFRAME进行抓取(可抓多层IFRAME)", 3);
+}
+
+void TfrmMain::CreateParams(TCreateParams& params)
+{
+    TForm::CreateParams(params);
+    params.ExStyle |= WS_EX_TOPMOST;
+}
+
+void TfrmMain::SetToolbar(TfrmGet* toolbar)
+{
+    if (frmGet_) RemoveFreeNotification(frmGet_);
+    frmGet_ = toolbar;
+    if (frmGet_) FreeNotification(frmGet_);
+}
+
+void TfrmMain::Notification(TComponent* AComponent, TOperation Operation)
+{
+    if (Operation == TOperation::opRemove && AComponent == frmGet_) frmGet_ = nullptr;
+    TForm::Notification(AComponent, Operation);
+}
+
+void TfrmMain::FormCreate(TObject*)
+{
+    HookMessage = RegisterWindowMessageA(HookMessageName);
+    MapMouseFile(MouseShare, MouseMapHandle);
+    CoInitialize(nullptr);
+    GetWindowRect(Handle(), &Hit.HitRect);
+    SetHeight(Height() - DesignedHeightCut);
+    SetTop(GetSystemMetrics(SM_CYSCREEN) - Height() - 50);
+    SetLeft(GetSystemMetrics(SM_CXSCREEN) - Width() - 20);
+    AddTrayIcon();
+    Application()->OnMinimize = [this](TObject* s) { AppMinimize(s); };
+    Application()->SetTitle(Caption());
+    RestoreBounds = TBoundsI{Left(), Top(), Width(), Height()};
+    if (!HookLibrary().Enable(Handle())) ShowMessage("Enable Mouse Hook failed.");
+}
+
+void TfrmMain::FormClose(TObject*, TCloseAction&) { RemoveTrayIcon(); }
+
+void TfrmMain::FormDestroy(TObject*)
+{
+    if (MouseShare) UnmapMouseFile(MouseShare, MouseMapHandle);
+    if (!HookLibrary().Disable()) ShowMessage("Disable Mouse Hook failed.");
+    CoUninitialize();
+}
+
+void TfrmMain::WndProc(TMessage& m)
+{
+    if (HookMessage != 0 && m.Msg == HookMessage) HookReport();
+    if (m.Msg == WM_TRAYNOTIFY) {
+        WMTrayNotify(m);
+        return;
+    }
+    TForm::WndProc(m);
+}
+
+void TfrmMain::HookReport()
+{
+    if (!MouseShare) return;
+    suiForm1->SetCaption(MousePositionCaption(ReadShared(MouseShare->X), ReadShared(MouseShare->Y)));
+    if (MouseShare) InspectPoint(ReadShared(MouseShare->X), ReadShared(MouseShare->Y));
+}
+
+void TfrmMain::InspectPoint(int, int)
+{
+    // The hit test arrives with the page inspection.
+}
+
+void TfrmMain::AddTrayIcon()
+{
+    NOTIFYICONDATAA nid{};
+    // The first form of the record: 88 bytes on 32-bit Windows.
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = Handle();
+    nid.uID = TrayIconId;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = WM_TRAYNOTIFY;
+    nid.hIcon = Application()->Icon();
+    lstrcpynA(nid.szTip, Caption().c_str(), sizeof(nid.szTip));  // at most 63 bytes and a zero
+    NotifyIcon(NIM_ADD, &nid);
+}
+
+void TfrmMain::RemoveTrayIcon()
+{
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = Handle();
+    nid.uID = TrayIconId;
+    NotifyIcon(NIM_DELETE, &nid);
+}
+
+void TfrmMain::AppMinimize(TObject*)
+{
+    // Hiding the application's own window takes the program off the taskbar.
+    ShowWindow(Application()->Handle(), SW_HIDE);
+}
+
+void TfrmMain::WMTrayNotify(TMessage& m)
+{
+    switch (m.LParam) {
+    case WM_LBUTTONDOWN:
+        RestoreFromTray();
+        break;
+    case WM_RBUTTONDOWN: {
+        POINT p{};
+        GetCursorPos(&p);
+        SetForegroundWindow(Handle());  // so the menu closes when the user clicks elsewhere
+        PopupMenu1->Popup(p.x, p.y);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TfrmMain::RestoreFromTray()
+{
+    ShowWindow(Application()->Handle(), SW_SHOW);
+    Application()->Restore();
+    Application()->BringToFront();
+    MoveWindow(Handle(), RestoreBounds.Left, RestoreBounds.Top, RestoreBounds.Width, RestoreBounds.Height, TRUE);
+}
+
+void TfrmMain::Timer1Timer(TObject*)
+{
+    Timer1->SetEnabled(false);
+    ShrinkToCorner();
+}
+
+void TfrmMain::ShrinkToCorner()
+{
+    RestoreBounds = TBoundsI{Left(), Top(), Width(), Height()};
+    const auto plan = ShrinkSteps(RestoreBounds, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    for (const TBoundsI& b : plan) {
+        MoveWindow(Handle(), b.Left, b.Top, b.Width, b.Height, TRUE);
+        Sleep(ShrinkStepPauseMs);
+    }
+    Application()->Minimize();
+}
+
+void TfrmMain::suitempbtnSrcClick(TObject*)
+{
+    // The button's caption alone carries the state, and changes even when the call fails.
+    if (btnSrc->Caption() == "停止(&S)") {
+        btnSrc->SetCaption("开始(&S)");
+        if (!HookLibrary().Disable()) ShowMessage("Disable Mouse Hook failed.");
+    } else {
+        btnSrc->SetCaption("停止(&S)");
+        if (!HookLibrary().Enable(Handle())) ShowMessage("Enable Mouse Hook failed.");
+    }
+}
+
+void TfrmMain::suitempbtnAboutClick(TObject*)
+{
+    if (frmGet_) frmGet_->btnHelp->Click();
+}
+
+void TfrmMain::suitempbtnQuitClick(TObject*) { Close(); }
+
+void TfrmMain::Q1Click(TObject*) { RestoreFromTray(); }
+
+void TfrmMain::H1Click(TObject*) { Close(); }

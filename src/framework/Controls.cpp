@@ -1,0 +1,696 @@
+#include "Controls.h"
+
+#include <algorithm>
+
+HINSTANCE MainInstance() { return GetModuleHandleA(nullptr); }
+
+// ====================================================================== TControl
+
+TControl::TControl(TComponent* AOwner) : TComponent(AOwner)
+{
+    font_.OnChange = [this] {
+        parentFont_ = false;
+        Perform(CM_FONTCHANGED);
+    };
+}
+
+TControl::~TControl()
+{
+    font_.OnChange = nullptr;
+    if (parent_)
+        parent_->RemoveControl(this);
+}
+
+void TControl::SetParent(TWinControl* AParent)
+{
+    if (AParent == parent_) return;
+    if (AParent == this) return;
+    if (parent_) parent_->RemoveControl(this);
+    if (AParent) {
+        AParent->InsertControl(this);
+        if (parentFont_) ParentFontChanged();
+        if (parentColor_) ParentColorChanged();
+    }
+}
+
+void TControl::SetBoundsFields(int l, int t, int w, int h)
+{
+    const bool changed = l != left_ || t != top_ || w != width_ || h != height_;
+    left_ = l;
+    top_ = t;
+    width_ = w;
+    height_ = h;
+    if (changed) Resized();
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    if (parent_ && visible_) Invalidate();
+    SetBoundsFields(ALeft, ATop, AWidth, AHeight);
+    if (parent_ && visible_) Invalidate();
+}
+
+POINT TControl::ClientOrigin() const
+{
+    POINT p{left_, top_};
+    if (parent_) {
+        const POINT o = parent_->ClientOrigin();
+        p.x += o.x;
+        p.y += o.y;
+    }
+    return p;
+}
+
+POINT TControl::ClientToScreen(POINT p) const
+{
+    const POINT o = ClientOrigin();
+    return POINT{p.x + o.x, p.y + o.y};
+}
+
+POINT TControl::ScreenToClient(POINT p) const
+{
+    const POINT o = ClientOrigin();
+    return POINT{p.x - o.x, p.y - o.y};
+}
+
+void TControl::SetVisible(bool v)
+{
+    if (v == visible_) return;
+    visible_ = v;
+    if (parent_) parent_->Invalidate();
+    Perform(CM_VISIBLECHANGED, v);
+}
+
+void TControl::SetEnabled(bool v)
+{
+    if (v == enabled_) return;
+    enabled_ = v;
+    Perform(CM_ENABLEDCHANGED);
+    Invalidate();
+}
+
+void TControl::SetText(const std::string& v)
+{
+    if (v == text_) return;
+    text_ = v;
+    Perform(CM_TEXTCHANGED);
+    Invalidate();
+}
+
+void TControl::SetColor(TColor v)
+{
+    parentColor_ = false;
+    if (v == color_) return;
+    color_ = v;
+    Perform(CM_COLORCHANGED);
+    Invalidate();
+}
+
+void TControl::SetParentColor(bool v)
+{
+    parentColor_ = v;
+    if (v) ParentColorChanged();
+}
+
+void TControl::SetParentFont(bool v)
+{
+    parentFont_ = v;
+    if (v) ParentFontChanged();
+}
+
+void TControl::ParentFontChanged()
+{
+    if (!parent_) return;
+    font_.Assign(parent_->Font());
+    parentFont_ = true;  // the copy above is not a choice of the control's own
+}
+
+void TControl::ParentColorChanged()
+{
+    if (!parent_) return;
+    if (color_ != parent_->Color()) {
+        color_ = parent_->Color();
+        Perform(CM_COLORCHANGED);
+        Invalidate();
+    }
+    parentColor_ = true;
+}
+
+void TControl::SetAlign(TAlign v)
+{
+    align_ = v;
+}
+
+void TControl::Invalidate()
+{
+    if (parent_ && parent_->HandleAllocated()) {
+        const RECT r = BoundsRect();
+        InvalidateRect(parent_->Handle(), &r, TRUE);
+    }
+}
+
+void TControl::Repaint()
+{
+    Invalidate();
+    if (parent_ && parent_->HandleAllocated()) UpdateWindow(parent_->Handle());
+}
+
+LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    TMessage m{msg, wParam, lParam, 0};
+    Dispatch(m);
+    return m.Result;
+}
+
+TWndMethod TControl::WindowProc() const
+{
+    if (windowProc_) return windowProc_;
+    return [self = const_cast<TControl*>(this)](TMessage& m) { self->WndProc(m); };
+}
+
+void TControl::Dispatch(TMessage& m)
+{
+    if (windowProc_)
+        windowProc_(m);
+    else
+        WndProc(m);
+}
+
+void TControl::DefaultHandler(TMessage&) {}
+
+void TControl::Click()
+{
+    if (OnClick) OnClick(this);
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseDown) OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (OnMouseUp) OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y)
+{
+    if (OnMouseMove) OnMouseMove(this, shift, x, y);
+}
+
+void TControl::MouseButton(TMessage& m, TMouseButton button, bool down)
+{
+    const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
+    const TShiftState shift = static_cast<TShiftState>(m.WParam);
+    if (down) {
+        if (button == TMouseButton::mbLeft) clicked_ = clickEvents_;
+        MouseDown(button, shift, x, y);
+        return;
+    }
+    const bool click = button == TMouseButton::mbLeft && clicked_;
+    if (button == TMouseButton::mbLeft) clicked_ = false;
+    const RECT r = ClientRect();
+    const POINT p{x, y};
+    if (click && PtInRect(&r, p)) Click();
+    MouseUp(button, shift, x, y);
+}
+
+void TControl::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: MouseButton(m, TMouseButton::mbLeft, true); break;
+    case WM_LBUTTONUP: MouseButton(m, TMouseButton::mbLeft, false); break;
+    case WM_RBUTTONDOWN: MouseButton(m, TMouseButton::mbRight, true); break;
+    case WM_RBUTTONUP: MouseButton(m, TMouseButton::mbRight, false); break;
+    case WM_MOUSEMOVE: MouseMove(static_cast<TShiftState>(m.WParam), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)); break;
+    case CM_MOUSEENTER: mouseInControl_ = true; if (OnMouseEnter) OnMouseEnter(this); break;
+    case CM_MOUSELEAVE: mouseInControl_ = false; if (OnMouseLeave) OnMouseLeave(this); break;
+    case CM_PARENTFONTCHANGED: if (parentFont_) ParentFontChanged(); break;
+    case CM_PARENTCOLORCHANGED: if (parentColor_) ParentColorChanged(); break;
+    default: break;
+    }
+    DefaultHandler(m);
+}
+
+// ================================================================ TGraphicControl
+
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) { clickEvents_ = true; }
+
+void TGraphicControl::PaintTo(HDC dc)
+{
+    canvas_.SetHandle(dc);
+    canvas_.Font().Assign(Font());
+    Paint();
+    canvas_.SetHandle(nullptr);
+}
+
+// ==================================================================== TWinControl
+
+TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
+
+TWinControl::~TWinControl()
+{
+    if (!Destroying())
+        TWinControl::BeforeDestruction();
+    DestroyHandle();
+}
+
+void TWinControl::BeforeDestruction()
+{
+    TControl::BeforeDestruction();  // frees the components we own
+    // Children owned by someone else stay alive: they merely lose their parent.
+    while (!controls_.empty())
+        controls_.back()->SetParent(nullptr);
+    DestroyHandle();
+    SetParent(nullptr);
+}
+
+HWND TWinControl::Handle()
+{
+    HandleNeeded();
+    return handle_;
+}
+
+void TWinControl::HandleNeeded()
+{
+    if (handle_ || Destroying()) return;
+    if (Parent()) Parent()->HandleNeeded();
+    if (handle_) return;  // the parent made ours while making its own
+    CreateWnd();
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (!handle_) return;
+    HWND wnd = handle_;
+    DestroyWindow(wnd);  // WM_NCDESTROY clears handle_
+    handle_ = nullptr;
+}
+
+TWinControl* TWinControl::FindControl(HWND wnd)
+{
+    if (!wnd || !IsWindow(wnd)) return nullptr;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(wnd, &pid);
+    if (pid != GetCurrentProcessId()) return nullptr;
+    if (GetWindowLongPtrA(wnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&StdWndProc)) return nullptr;
+    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+}
+
+void TWinControl::CreateParams(TCreateParams& params)
+{
+    params.Caption = Text();
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (Visible()) params.Style |= WS_VISIBLE;
+    if (!Enabled()) params.Style |= WS_DISABLED;
+    if (TabStop()) params.Style |= WS_TABSTOP;
+    params.X = Left();
+    params.Y = Top();
+    params.Width = Width();
+    params.Height = Height();
+    if (Parent()) params.WndParent = Parent()->Handle();
+    params.WinClassName = ClassName();  // each class registers a window class of its name
+}
+
+void TWinControl::CreateWnd()
+{
+    TCreateParams p;
+    CreateParams(p);
+    const HINSTANCE inst = MainInstance();
+    const bool system = !p.SysClassName.empty();
+    const std::string className = system ? p.SysClassName : p.WinClassName;
+    if (!system) {
+        WNDCLASSA existing{};
+        if (!GetClassInfoA(inst, className.c_str(), &existing)) {
+            WNDCLASSA wc{};
+            wc.style = p.ClassStyle;
+            wc.lpfnWndProc = &StdWndProc;
+            wc.hInstance = inst;
+            wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+            wc.lpszClassName = className.c_str();
+            RegisterClassA(&wc);
+        }
+    }
+    HWND wnd = CreateWindowExA(p.ExStyle, className.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
+                               p.Height, p.WndParent, nullptr, inst, this);
+    if (!wnd) return;
+    if (system) {
+        // Subclass the system window; its own procedure handles what we pass on.
+        handle_ = wnd;
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        oldProc_ = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc)));
+    }
+    // The window may have been given another size than asked (top-level limits).
+    RECT r;
+    GetWindowRect(wnd, &r);
+    if (p.Style & WS_CHILD) MapWindowPoints(HWND_DESKTOP, p.WndParent, reinterpret_cast<POINT*>(&r), 2);
+    SetBoundsFields(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    ApplyFont();
+    CreateWindowDone();
+    // Children in tab order, so the dialog manager walks them in that order.
+    std::vector<TWinControl*> kids;
+    for (TControl* c : controls_)
+        if (auto* w = dynamic_cast<TWinControl*>(c)) kids.push_back(w);
+    std::stable_sort(kids.begin(), kids.end(),
+                     [](TWinControl* a, TWinControl* b) { return a->tabOrder_ < b->tabOrder_; });
+    for (TWinControl* w : kids) w->HandleNeeded();
+}
+
+void TWinControl::ApplyFont()
+{
+    if (handle_ && IsSystemClass())
+        SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), TRUE);
+}
+
+void TWinControl::InsertControl(TControl* c)
+{
+    if (std::find(controls_.begin(), controls_.end(), c) != controls_.end()) return;
+    controls_.push_back(c);
+    c->parent_ = this;
+    if (auto* w = dynamic_cast<TWinControl*>(c)) {
+        if (w->tabOrder_ < 0) {
+            int n = 0;
+            for (TControl* k : controls_)
+                if (dynamic_cast<TWinControl*>(k)) ++n;
+            w->tabOrder_ = n - 1;
+        }
+        if (handle_) w->HandleNeeded();
+    } else {
+        c->Invalidate();
+    }
+}
+
+void TWinControl::RemoveControl(TControl* c)
+{
+    auto it = std::find(controls_.begin(), controls_.end(), c);
+    if (it == controls_.end()) return;
+    c->Invalidate();
+    controls_.erase(it);
+    if (captureControl_ == c) captureControl_ = nullptr;
+    if (hoverControl_ == c) hoverControl_ = nullptr;
+    c->parent_ = nullptr;
+    if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
+}
+
+TControl* TWinControl::ControlAtPos(POINT p) const
+{
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        TControl* c = *it;
+        if (dynamic_cast<TWinControl*>(c) || !c->Visible()) continue;
+        const RECT r = c->BoundsRect();
+        if (PtInRect(&r, p)) return c;
+    }
+    return nullptr;
+}
+
+void TWinControl::SetTabOrder(int v) { tabOrder_ = v; }
+
+void TWinControl::SetTabStop(bool v)
+{
+    tabStop_ = v;
+    if (handle_) {
+        LONG_PTR style = GetWindowLongPtrA(handle_, GWL_STYLE);
+        style = v ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        SetWindowLongPtrA(handle_, GWL_STYLE, style);
+    }
+}
+
+bool TWinControl::Focused() const { return handle_ && GetFocus() == handle_; }
+
+bool TWinControl::CanFocus() const
+{
+    for (const TControl* c = this; c; c = c->Parent())
+        if (!c->Visible() || !c->Enabled()) return false;
+    return true;
+}
+
+void TWinControl::SetFocus() { ::SetFocus(Handle()); }
+
+void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    if (handle_) {
+        SetWindowPos(handle_, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        // WM_WINDOWPOSCHANGED updated the fields; a window may refuse a size.
+    } else {
+        SetBoundsFields(ALeft, ATop, AWidth, AHeight);
+    }
+}
+
+void TWinControl::SetVisible(bool v)
+{
+    if (v == Visible()) return;
+    TControl::SetVisible(v);
+    if (handle_) ShowWindow(handle_, v ? SW_SHOWNA : SW_HIDE);
+}
+
+void TWinControl::SetEnabled(bool v)
+{
+    if (v == Enabled()) return;
+    TControl::SetEnabled(v);
+    if (handle_) EnableWindow(handle_, v);
+}
+
+void TWinControl::SetText(const std::string& v)
+{
+    if (v == Text()) return;
+    TControl::SetText(v);
+    if (handle_) SetWindowTextA(handle_, v.c_str());
+}
+
+RECT TWinControl::ClientRect() const
+{
+    RECT r{0, 0, Width(), Height()};
+    if (handle_) GetClientRect(handle_, &r);
+    return r;
+}
+
+POINT TWinControl::ClientOrigin() const
+{
+    if (handle_) {
+        POINT p{0, 0};
+        ::ClientToScreen(handle_, &p);
+        return p;
+    }
+    return TControl::ClientOrigin();
+}
+
+void TWinControl::Invalidate()
+{
+    if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TWinControl::Update()
+{
+    if (handle_) UpdateWindow(handle_);
+}
+
+HBRUSH TWinControl::ColorBrush()
+{
+    colorBrush_.SetColor(Color());
+    return colorBrush_.Handle();
+}
+
+void TWinControl::PaintControls(HDC dc)
+{
+    for (TControl* c : controls_) {
+        auto* g = dynamic_cast<TGraphicControl*>(c);
+        if (!g || !g->Visible()) continue;
+        const int saved = SaveDC(dc);
+        POINT org;
+        GetViewportOrgEx(dc, &org);
+        SetViewportOrgEx(dc, org.x + g->Left(), org.y + g->Top(), nullptr);
+        IntersectClipRect(dc, 0, 0, g->Width(), g->Height());
+        g->PaintTo(dc);
+        RestoreDC(dc, saved);
+    }
+}
+
+// ------------------------------------------------------------ messages
+
+LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    TWinControl* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        self = static_cast<TWinControl*>(cs->lpCreateParams);
+        if (self) {
+            self->handle_ = wnd;
+            SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+    } else {
+        self = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcA(wnd, msg, wParam, lParam);
+    TMessage m{msg, wParam, lParam, 0};
+    try {
+        self->Dispatch(m);
+    } catch (...) {
+        // Nothing may unwind into user32; the operation that threw has ended.
+        m.Result = 0;
+    }
+    return m.Result;
+}
+
+void TWinControl::DefaultHandler(TMessage& m)
+{
+    if (!handle_) return;
+    if (oldProc_)
+        m.Result = CallWindowProcA(oldProc_, handle_, m.Msg, m.WParam, m.LParam);
+    else
+        m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+}
+
+void TWinControl::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_PAINT: if (!IsSystemClass()) { WMPaint(m); return; } break;
+    case WM_PRINTCLIENT: if (!IsSystemClass()) { WMPaint(m); return; } break;
+    case WM_WINDOWPOSCHANGED: WMWindowPosChanged(m); break;
+    case WM_NCDESTROY: WMNCDestroy(m); return;
+    case WM_MOUSEMOVE: WMMouseMove(m); if (RouteMouseToGraphic(m)) return; break;
+    case WM_MOUSELEAVE: WMMouseLeave(m); return;
+    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN: case WM_RBUTTONUP:
+        if (RouteMouseToGraphic(m)) return;
+        if (m.Msg == WM_LBUTTONDOWN && clickEvents_) SetCapture(handle_);
+        if (m.Msg == WM_LBUTTONUP && GetCapture() == handle_) ReleaseCapture();
+        break;
+    case WM_COMMAND: if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_COMMAND)) return; break;
+    case WM_CTLCOLORBTN: if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_CTLCOLORBTN)) return; break;
+    case WM_CTLCOLORSTATIC: if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_CTLCOLORSTATIC)) return; break;
+    case CN_CTLCOLORBTN: case CN_CTLCOLORSTATIC:
+        SetTextColor(reinterpret_cast<HDC>(m.WParam), ColorToRGB(Font().Color()));
+        SetBkColor(reinterpret_cast<HDC>(m.WParam), ColorToRGB(Color()));
+        m.Result = reinterpret_cast<LRESULT>(ColorBrush());
+        return;
+    case CM_FONTCHANGED:
+        ApplyFont();
+        for (TControl* c : controls_) c->Perform(CM_PARENTFONTCHANGED);
+        break;
+    case CM_COLORCHANGED:
+        for (TControl* c : controls_) c->Perform(CM_PARENTCOLORCHANGED);
+        break;
+    default: break;
+    }
+    TControl::WndProc(m);
+}
+
+void TWinControl::WMPaint(TMessage& m)
+{
+    HDC given = reinterpret_cast<HDC>(m.WParam);
+    if (given) {
+        PaintWindow(given);
+        PaintControls(given);
+        return;
+    }
+    TPaintDC paint(handle_);
+    PaintWindow(paint.get());
+    PaintControls(paint.get());
+}
+
+void TWinControl::WMWindowPosChanged(TMessage& m)
+{
+    const auto* wp = reinterpret_cast<const WINDOWPOS*>(m.LParam);
+    if ((wp->flags & SWP_NOSIZE) && (wp->flags & SWP_NOMOVE)) return;
+    RECT r;
+    GetWindowRect(handle_, &r);
+    if (GetWindowLongPtrA(handle_, GWL_STYLE) & WS_CHILD)
+        MapWindowPoints(HWND_DESKTOP, GetParent(handle_), reinterpret_cast<POINT*>(&r), 2);
+    SetBoundsFields(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+void TWinControl::WMNCDestroy(TMessage& m)
+{
+    DefaultHandler(m);
+    if (oldProc_) {
+        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
+        oldProc_ = nullptr;
+    }
+    SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    handle_ = nullptr;
+    trackingLeave_ = false;
+}
+
+void TWinControl::WMMouseMove(TMessage&)
+{
+    if (!trackingLeave_) {
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, handle_, 0};
+        trackingLeave_ = TrackMouseEvent(&tme) != FALSE;
+    }
+    if (!MouseInControl()) Perform(CM_MOUSEENTER);
+}
+
+void TWinControl::WMMouseLeave(TMessage&)
+{
+    trackingLeave_ = false;
+    UpdateHover(nullptr);
+    if (MouseInControl()) Perform(CM_MOUSELEAVE);
+}
+
+void TWinControl::UpdateHover(TControl* over)
+{
+    if (over == hoverControl_) return;
+    TControl* old = hoverControl_;
+    hoverControl_ = over;
+    if (old) old->Perform(CM_MOUSELEAVE);
+    if (over) over->Perform(CM_MOUSEENTER);
+}
+
+// Passes a mouse message to the windowless child under the point (or the one
+// that holds the mouse since its button went down), in its own coordinates.
+bool TWinControl::RouteMouseToGraphic(TMessage& m)
+{
+    const POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+    TControl* target = captureControl_ ? captureControl_ : ControlAtPos(p);
+    if (m.Msg == WM_MOUSEMOVE) UpdateHover(ControlAtPos(p));
+    if (!target || !target->Enabled()) return false;
+    if (m.Msg == WM_LBUTTONDOWN) {
+        captureControl_ = target;
+        SetCapture(handle_);
+    }
+    const LPARAM local = MAKELPARAM(p.x - target->Left(), p.y - target->Top());
+    target->Perform(m.Msg, m.WParam, local);
+    if (m.Msg == WM_LBUTTONUP && captureControl_) {
+        captureControl_ = nullptr;
+        if (GetCapture() == handle_) ReleaseCapture();
+    }
+    return true;
+}
+
+bool TWinControl::ReflectToChild(TMessage& m, HWND child, UINT reflected)
+{
+    if (!child || child == handle_) return false;
+    TWinControl* c = FindControl(child);
+    if (!c) return false;
+    m.Result = c->Perform(reflected, m.WParam, m.LParam);
+    return true;
+}
+
+// ================================================================== TCustomControl
+
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
+
+void TCustomControl::WndProc(TMessage& m)
+{
+    if (m.Msg == WM_ERASEBKGND) {
+        m.Result = 1;  // Paint covers everything; erasing would only flicker
+        return;
+    }
+    TWinControl::WndProc(m);
+}
+
+void TCustomControl::PaintWindow(HDC dc)
+{
+    canvas_.SetHandle(dc);
+    canvas_.Font().Assign(Font());
+    Paint();
+    canvas_.SetHandle(nullptr);
+}
+
+void TCustomControl::Paint()
+{
+    canvas_.Brush().SetColor(Color());
+    canvas_.Brush().SetStyle(TBrushStyle::bsSolid);
+    canvas_.FillRect(ClientRect());
+}

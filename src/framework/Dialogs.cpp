@@ -1,0 +1,72 @@
+#include "Dialogs.h"
+
+#include "Forms.h"
+
+namespace {
+TMessageBoxHook& Hook()
+{
+    static TMessageBoxHook hook;  // one per process, set only by tests
+    return hook;
+}
+}
+
+TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook)
+{
+    TMessageBoxHook previous = std::move(Hook());
+    Hook() = std::move(hook);
+    return previous;
+}
+
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags)
+{
+    if (Hook())
+        return Hook()(TMessageBoxRequest{owner, text, caption, flags});
+    return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+void ShowMessage(const std::string& text)
+{
+    HWND owner = GetActiveWindow();
+    ShowMessageBox(owner, text, Application()->Title(), MB_OK);
+}
+
+namespace {
+TSaveDialog::Hook& SaveHook()
+{
+    static TSaveDialog::Hook hook;  // one per process, set only by tests
+    return hook;
+}
+}
+
+TSaveDialog::Hook TSaveDialog::SetHook(Hook hook)
+{
+    Hook previous = std::move(SaveHook());
+    SaveHook() = std::move(hook);
+    return previous;
+}
+
+bool TSaveDialog::Execute()
+{
+    if (SaveHook()) return SaveHook()(*this);
+    std::string filter = Filter;
+    for (char& ch : filter)
+        if (ch == '|') ch = '\0';
+    filter.append(2, '\0');
+    char name[MAX_PATH] = {};
+    lstrcpynA(name, FileName.c_str(), MAX_PATH);
+    std::string ext = DefaultExt;
+    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = Owner ? Owner : GetActiveWindow();
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name;
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
+    ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    if (!GetSaveFileNameA(&ofn)) return false;
+    FileName = name;
+    return true;
+}

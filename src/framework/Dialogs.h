@@ -1,0 +1,47 @@
+#pragma once
+// The simple modal message dialog. Every message box of the program goes through
+// ShowMessageBox, so tests can install a hook that answers instead of a person.
+#include "Classes.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+struct TMessageBoxRequest {
+    HWND Owner = nullptr;
+    std::string Text;
+    std::string Caption;
+    UINT Flags = 0;
+};
+
+using TMessageBoxHook = std::function<int(const TMessageBoxRequest&)>;
+
+// Installs the hook (empty: the real box again) and returns the previous one.
+TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook);
+
+// MessageBoxA, or the hook's answer when one is installed.
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
+
+// The framework's simple message dialog: the application title as caption, one
+// OK button, owned by the active window of the program.
+void ShowMessage(const std::string& text);
+
+// The save-file dialog. Execute shows GetSaveFileNameA, or asks the hook that
+// tests install, and leaves the chosen name in FileName.
+class TSaveDialog : public TComponent {
+public:
+    explicit TSaveDialog(TComponent* AOwner) : TComponent(AOwner) {}
+    const char* ClassName() const override { return "TSaveDialog"; }
+
+    std::string DefaultExt;  // without the dot, as GetSaveFileNameA wants it
+    std::string Filter;      // "Text|pattern|Text|pattern"
+    std::string FileName;
+    std::string Title;
+    HWND Owner = nullptr;
+
+    bool Execute();
+
+    using Hook = std::function<bool(TSaveDialog& dialog)>;
+    static Hook SetHook(Hook hook);
+};

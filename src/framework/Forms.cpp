@@ -1,0 +1,351 @@
+#include "Forms.h"
+
+#include <algorithm>
+
+// ========================================================================= TForm
+
+TForm::TForm(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    TControl::SetVisible(false);  // forms start hidden
+    SetParentFont(false);
+    SetBounds(100, 100, 320, 240);
+}
+
+TForm::~TForm()
+{
+    if (!Destroying()) TForm::BeforeDestruction();
+}
+
+void TForm::AfterConstruction()
+{
+    if (created_) return;
+    created_ = true;
+    if (OnCreate) OnCreate(this);
+}
+
+void TForm::BeforeDestruction()
+{
+    if (!Destroying() && OnDestroy) OnDestroy(this);
+    TCustomControl::BeforeDestruction();
+}
+
+void TForm::StyleFromBorder(DWORD& style, DWORD& exStyle) const
+{
+    style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    exStyle = WS_EX_CONTROLPARENT;
+    switch (borderStyle_) {
+    case TFormBorderStyle::bsNone: style |= WS_POPUP; break;
+    case TFormBorderStyle::bsSingle: style |= WS_CAPTION | WS_BORDER; break;
+    case TFormBorderStyle::bsSizeable: style |= WS_CAPTION | WS_THICKFRAME; break;
+    case TFormBorderStyle::bsDialog: style |= WS_POPUP | WS_CAPTION; exStyle |= WS_EX_DLGMODALFRAME; break;
+    case TFormBorderStyle::bsToolWindow: style |= WS_CAPTION; exStyle |= WS_EX_TOOLWINDOW; break;
+    case TFormBorderStyle::bsSizeToolWin: style |= WS_CAPTION | WS_THICKFRAME; exStyle |= WS_EX_TOOLWINDOW; break;
+    }
+    if (borderStyle_ == TFormBorderStyle::bsNone) return;
+    if (borderIcons_ & biSystemMenu) {
+        style |= WS_SYSMENU;
+        const bool canMinMax = borderStyle_ != TFormBorderStyle::bsDialog &&
+                               borderStyle_ != TFormBorderStyle::bsToolWindow &&
+                               borderStyle_ != TFormBorderStyle::bsSizeToolWin;
+        if (canMinMax && (borderIcons_ & biMinimize)) style |= WS_MINIMIZEBOX;
+        if (canMinMax && (borderIcons_ & biMaximize)) style |= WS_MAXIMIZEBOX;
+    }
+}
+
+void TForm::CreateParams(TCreateParams& params)
+{
+    TCustomControl::CreateParams(params);
+    StyleFromBorder(params.Style, params.ExStyle);
+    params.WndParent = Application()->Handle();
+}
+
+void TForm::RecreateFrame()
+{
+    if (!HandleAllocated()) return;
+    DWORD style = 0, exStyle = 0;
+    StyleFromBorder(style, exStyle);
+    const LONG_PTR keep = GetWindowLongPtrA(Handle(), GWL_STYLE) & (WS_VISIBLE | WS_MINIMIZE | WS_MAXIMIZE | WS_DISABLED);
+    SetWindowLongPtrA(Handle(), GWL_STYLE, static_cast<LONG_PTR>(style) | keep);
+    const LONG_PTR keepEx = GetWindowLongPtrA(Handle(), GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_LAYERED);
+    SetWindowLongPtrA(Handle(), GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle) | keepEx);
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle v)
+{
+    if (v == borderStyle_) return;
+    borderStyle_ = v;
+    RecreateFrame();
+}
+
+void TForm::SetBorderIcons(TBorderIcons v)
+{
+    if (v == borderIcons_) return;
+    borderIcons_ = v;
+    RecreateFrame();
+}
+
+TWindowState TForm::WindowState() const
+{
+    if (HandleAllocated()) {
+        HWND h = const_cast<TForm*>(this)->Handle();
+        if (IsIconic(h)) return TWindowState::wsMinimized;
+        if (IsZoomed(h)) return TWindowState::wsMaximized;
+        return TWindowState::wsNormal;
+    }
+    return windowState_;
+}
+
+void TForm::SetWindowState(TWindowState v)
+{
+    windowState_ = v;
+    if (!HandleAllocated() || !Visible()) return;
+    const int cmd = v == TWindowState::wsMinimized ? SW_MINIMIZE
+                    : v == TWindowState::wsMaximized ? SW_MAXIMIZE : SW_RESTORE;
+    ShowWindow(Handle(), cmd);
+}
+
+void TForm::SetClientSize(int w, int h)
+{
+    DWORD style = 0, exStyle = 0;
+    StyleFromBorder(style, exStyle);
+    if (HandleAllocated()) {
+        style = static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_STYLE));
+        exStyle = static_cast<DWORD>(GetWindowLongPtrA(Handle(), GWL_EXSTYLE));
+    }
+    RECT r{0, 0, w, h};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
+}
+
+void TForm::SetClientWidth(int v) { SetClientSize(v, ClientHeight()); }
+void TForm::SetClientHeight(int v) { SetClientSize(ClientWidth(), v); }
+
+void TForm::SetVisible(bool v)
+{
+    if (v == Visible()) return;
+    TControl::SetVisible(v);
+    if (v) {
+        const int cmd = windowState_ == TWindowState::wsMinimized ? SW_SHOWMINIMIZED
+                        : windowState_ == TWindowState::wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+        ShowWindow(Handle(), cmd);
+        if (OnShow) OnShow(this);
+    } else {
+        if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+        if (OnHide) OnHide(this);
+    }
+}
+
+void TForm::Show()
+{
+    SetVisible(true);
+    BringToFront();
+}
+
+void TForm::BringToFront()
+{
+    if (HandleAllocated()) SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void TForm::Close()
+{
+    TCloseAction action = TCloseAction::caHide;
+    if (OnClose) OnClose(this, action);
+    if (action == TCloseAction::caNone) return;
+    if (Application()->MainForm() == this) {
+        Application()->Terminate();
+        return;
+    }
+    switch (action) {
+    case TCloseAction::caHide: Hide(); break;
+    case TCloseAction::caMinimize: SetWindowState(TWindowState::wsMinimized); break;
+    case TCloseAction::caFree: Hide(); Free(); break;
+    default: break;
+    }
+}
+
+void TForm::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_CLOSE: Close(); return;
+    case WM_GETMINMAXINFO: WMGetMinMaxInfo(m); return;
+    case WM_SYSCOMMAND: WMSysCommand(m); return;
+    default: break;
+    }
+    TCustomControl::WndProc(m);
+}
+
+void TForm::WMGetMinMaxInfo(TMessage& m)
+{
+    DefaultHandler(m);
+    auto* info = reinterpret_cast<MINMAXINFO*>(m.LParam);
+    if (constraints_.MinWidth > 0) info->ptMinTrackSize.x = constraints_.MinWidth;
+    if (constraints_.MinHeight > 0) info->ptMinTrackSize.y = constraints_.MinHeight;
+    if (constraints_.MaxWidth > 0) info->ptMaxTrackSize.x = constraints_.MaxWidth;
+    if (constraints_.MaxHeight > 0) info->ptMaxTrackSize.y = constraints_.MaxHeight;
+    m.Result = 0;
+}
+
+void TForm::WMSysCommand(TMessage& m)
+{
+    // The main form minimises the whole application, which hides its windows.
+    if ((m.WParam & 0xFFF0) == SC_MINIMIZE && Application()->MainForm() == this) {
+        Application()->Minimize();
+        m.Result = 0;
+        return;
+    }
+    DefaultHandler(m);
+}
+
+// ================================================================== TApplication
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication()
+{
+    if (!Destroying()) TComponent::BeforeDestruction();
+}
+
+HWND TApplication::Handle()
+{
+    if (!window_) {
+        window_ = std::make_unique<TUtilWindow>(
+            [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+                return AppWindowMessage(msg, wParam, lParam, result);
+            },
+            "TApplication", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, false);
+        SetWindowTextA(window_->Handle(), title_.c_str());
+        SendMessageA(window_->Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon()));
+    }
+    return window_->Handle();
+}
+
+bool TApplication::AppWindowMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result)
+{
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) { Minimize(); result = 0; return true; }
+        if ((wParam & 0xFFF0) == SC_RESTORE) { Restore(); result = 0; return true; }
+        return false;
+    case WM_CLOSE:
+        if (mainForm_) mainForm_->Close();
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TApplication::SetTitle(const std::string& v)
+{
+    title_ = v;
+    if (window_) SetWindowTextA(window_->Handle(), v.c_str());
+}
+
+HICON TApplication::Icon()
+{
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    return icon ? icon : LoadIcon(nullptr, IDI_APPLICATION);
+}
+
+void TApplication::Minimize()
+{
+    HWND app = Handle();
+    if (IsIconic(app)) return;
+    // Our forms leave the screen with the application window and come back with it.
+    hiddenOnMinimize_.clear();
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* form = dynamic_cast<TForm*>(Components(i));
+        if (form && form->HandleAllocated() && IsWindowVisible(form->Handle())) {
+            ShowWindow(form->Handle(), SW_HIDE);
+            hiddenOnMinimize_.push_back(form->Handle());
+        }
+    }
+    ShowWindow(app, SW_MINIMIZE);
+    if (OnMinimize) OnMinimize(this);
+}
+
+void TApplication::Restore()
+{
+    HWND app = Handle();
+    if (!IsIconic(app)) return;
+    ShowWindow(app, SW_RESTORE);
+    for (HWND form : hiddenOnMinimize_)
+        if (IsWindow(form)) ShowWindow(form, SW_SHOW);
+    hiddenOnMinimize_.clear();
+    if (OnRestore) OnRestore(this);
+}
+
+void TApplication::BringToFront()
+{
+    if (mainForm_ && mainForm_->HandleAllocated()) {
+        HWND top = GetLastActivePopup(mainForm_->Handle());
+        SetForegroundWindow(top ? top : mainForm_->Handle());
+    }
+}
+
+bool TApplication::ProcessMessage(MSG& msg)
+{
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return true;
+    }
+    bool handled = false;
+    if (OnMessage) OnMessage(msg, handled);
+    if (handled) return true;
+    // Keyboard navigation (Tab, mnemonics) inside our forms.
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
+        HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+        if (root && dynamic_cast<TForm*>(TWinControl::FindControl(root)) && IsDialogMessageA(root, &msg))
+            return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+void TApplication::ProcessMessages()
+{
+    MSG msg;
+    while (ProcessMessage(msg)) {
+        if (terminated_) break;
+    }
+}
+
+void TApplication::HandleMessage()
+{
+    MSG msg;
+    if (!ProcessMessage(msg)) WaitMessage();
+}
+
+void TApplication::Run()
+{
+    if (mainForm_) {
+        ShowWindow(Handle(), SW_SHOWNA);
+        mainForm_->Show();
+    }
+    while (!terminated_) HandleMessage();
+}
+
+void TApplication::FreeForms()
+{
+    DestroyComponents();
+    hiddenOnMinimize_.clear();
+    window_.reset();
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation)
+{
+    if (Operation == TOperation::opRemove && AComponent == mainForm_) mainForm_ = nullptr;
+    TComponent::Notification(AComponent, Operation);
+}
+
+TApplication* Application()
+{
+    static TOwnedComponent<TApplication> app(new TApplication);  // lives for the process
+    return app.get();
+}

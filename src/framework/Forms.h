@@ -1,0 +1,135 @@
+#pragma once
+// Top-level forms and the application object. Forms are owned by the
+// application; their windows are owned by the application's hidden top-level
+// window, which is the one that carries the taskbar button.
+#include "Controls.h"
+#include "UtilWindow.h"
+
+#include <memory>
+
+enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon : uint8_t { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+using TBorderIcons = uint8_t;
+enum class TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+using TModalResult = int;
+
+struct TSizeConstraints {
+    int MinWidth = 0, MinHeight = 0, MaxWidth = 0, MaxHeight = 0;  // 0: no limit
+};
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+
+class TForm : public TCustomControl {
+public:
+    explicit TForm(TComponent* AOwner);
+    ~TForm() override;
+    const char* ClassName() const override { return "TForm"; }
+
+    // Runs OnCreate once the most derived constructor has built the layout.
+    void AfterConstruction();
+
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TFormBorderStyle v);
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(TBorderIcons v);
+    TSizeConstraints& Constraints() { return constraints_; }
+    TWindowState WindowState() const;
+    void SetWindowState(TWindowState v);
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult v) { modalResult_ = v; }
+    // Sizes the window so that its client area gets these dimensions.
+    void SetClientWidth(int v);
+    void SetClientHeight(int v);
+    void SetClientSize(int w, int h);
+
+    void Show();
+    void Close();
+    void BringToFront();
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+    TCloseEvent OnClose;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+
+    void WndProc(TMessage& m) override;
+
+protected:
+    void BeforeDestruction() override;
+    void CreateParams(TCreateParams& params) override;
+    void SetVisible(bool v) override;
+
+private:
+    void WMGetMinMaxInfo(TMessage& m);
+    void WMSysCommand(TMessage& m);
+    void RecreateFrame();
+    void StyleFromBorder(DWORD& style, DWORD& exStyle) const;
+
+    TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
+    TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+    TSizeConstraints constraints_;
+    TWindowState windowState_ = TWindowState::wsNormal;
+    TModalResult modalResult_ = 0;
+    bool created_ = false;
+};
+
+using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
+
+class TApplication : public TComponent {
+public:
+    TApplication();
+    ~TApplication() override;
+    const char* ClassName() const override { return "TApplication"; }
+
+    void Initialize() {}
+    // Creates a form owned by the application; the first one becomes the main form.
+    template <class T>
+    T* CreateForm()
+    {
+        T* form = new T(this);  // owned by the application
+        if (!mainForm_) mainForm_ = form;
+        form->AfterConstruction();
+        return form;
+    }
+
+    HWND Handle();
+    TForm* MainForm() const { return mainForm_; }
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& v);
+    HICON Icon();
+
+    void Minimize();
+    void Restore();
+    void BringToFront();
+    // Processes every waiting message, then returns.
+    void ProcessMessages();
+    // Processes one message, waiting for it if none is there.
+    void HandleMessage();
+    void Run();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Destroys every form (last created first) and the application window.
+    void FreeForms();
+    // Forgets an earlier Terminate (tests that close main forms one after another).
+    void ResetTerminated() { terminated_ = false; }
+
+    TNotifyEvent OnMinimize;
+    TNotifyEvent OnRestore;
+    TMessageEvent OnMessage;
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    bool ProcessMessage(MSG& msg);
+    bool AppWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    std::unique_ptr<TUtilWindow> window_;
+    TForm* mainForm_ = nullptr;  // not owned separately: one of our components
+    std::vector<HWND> hiddenOnMinimize_;
+    std::string title_;
+    bool terminated_ = false;
+};
+
+// The process's application object, made on first use.
+TApplication* Application();

@@ -1,0 +1,303 @@
+#include "Graphics.h"
+
+#include <cstring>
+
+COLORREF ColorToRGB(TColor color)
+{
+    if ((color & 0xFF000000) == 0xFF000000)
+        return GetSysColor(static_cast<int>(color & 0xFF));
+    return color & 0x00FFFFFF;
+}
+
+// ---------------------------------------------------------------- TFont
+
+TFont::TFont() = default;
+
+void TFont::Assign(const TFont& other)
+{
+    if (this == &other) return;
+    const bool changed = name_ != other.name_ || height_ != other.height_ || style_ != other.style_ ||
+                         color_ != other.color_ || charset_ != other.charset_;
+    name_ = other.name_;
+    height_ = other.height_;
+    style_ = other.style_;
+    color_ = other.color_;
+    charset_ = other.charset_;
+    if (changed) {
+        handle_.reset();
+        if (OnChange) OnChange();
+    }
+}
+
+int TFont::Size() const { return -MulDiv(height_, 72, 96); }
+
+void TFont::SetSize(int points) { SetHeight(-MulDiv(points, 96, 72)); }
+
+HFONT TFont::Handle()
+{
+    if (!handle_) {
+        LOGFONTA lf{};
+        lf.lfHeight = height_;
+        lf.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
+        lf.lfItalic = (style_ & fsItalic) ? 1 : 0;
+        lf.lfUnderline = (style_ & fsUnderline) ? 1 : 0;
+        lf.lfStrikeOut = (style_ & fsStrikeOut) ? 1 : 0;
+        lf.lfCharSet = charset_;
+        lf.lfQuality = DEFAULT_QUALITY;
+        lstrcpynA(lf.lfFaceName, name_.c_str(), LF_FACESIZE);
+        handle_.reset(CreateFontIndirectA(&lf));
+    }
+    return handle_.get();
+}
+
+// ---------------------------------------------------------------- TPen, TBrush
+
+HPEN TPen::Handle()
+{
+    if (!handle_) {
+        int style = PS_SOLID;
+        switch (style_) {
+        case TPenStyle::psDash: style = PS_DASH; break;
+        case TPenStyle::psDot: style = PS_DOT; break;
+        case TPenStyle::psClear: style = PS_NULL; break;
+        default: break;
+        }
+        handle_.reset(CreatePen(style, width_, ColorToRGB(color_)));
+    }
+    return handle_.get();
+}
+
+HBRUSH TBrush::Handle()
+{
+    if (!handle_) {
+        LOGBRUSH lb{};
+        lb.lbStyle = style_ == TBrushStyle::bsClear ? BS_NULL : BS_SOLID;
+        lb.lbColor = ColorToRGB(color_);
+        handle_.reset(CreateBrushIndirect(&lb));
+    }
+    return handle_.get();
+}
+
+// ---------------------------------------------------------------- TCanvas
+
+void TCanvas::SetHandle(HDC dc)
+{
+    if (dc == dc_) return;
+    RestoreObjects();
+    dc_ = dc;
+}
+
+void TCanvas::RestoreObjects()
+{
+    if (!dc_) return;
+    if (oldFont_) SelectObject(dc_, oldFont_);
+    if (oldPen_) SelectObject(dc_, oldPen_);
+    if (oldBrush_) SelectObject(dc_, oldBrush_);
+    oldFont_ = oldPen_ = oldBrush_ = nullptr;
+}
+
+// Each selection keeps the DC's original object the first time, so RestoreObjects
+// can hand the DC back as it came; our handles may then be freed safely.
+void TCanvas::SelectFont()
+{
+    HGDIOBJ old = SelectObject(dc_, font_.Handle());
+    if (!oldFont_) oldFont_ = old;
+    SetTextColor(dc_, ColorToRGB(font_.Color()));
+}
+
+void TCanvas::SelectPen()
+{
+    HGDIOBJ old = SelectObject(dc_, pen_.Handle());
+    if (!oldPen_) oldPen_ = old;
+}
+
+void TCanvas::SelectBrush()
+{
+    HGDIOBJ old = SelectObject(dc_, brush_.Handle());
+    if (!oldBrush_) oldBrush_ = old;
+}
+
+void TCanvas::FillRect(const RECT& r)
+{
+    if (brush_.Style() == TBrushStyle::bsClear) return;
+    ::FillRect(dc_, &r, brush_.Handle());
+}
+
+void TCanvas::FrameRect(const RECT& r) { ::FrameRect(dc_, &r, brush_.Handle()); }
+
+void TCanvas::Rectangle(int l, int t, int r, int b)
+{
+    SelectPen();
+    SelectBrush();
+    ::Rectangle(dc_, l, t, r, b);
+}
+
+void TCanvas::MoveTo(int x, int y) { MoveToEx(dc_, x, y, nullptr); }
+
+void TCanvas::LineTo(int x, int y)
+{
+    SelectPen();
+    ::LineTo(dc_, x, y);
+}
+
+void TCanvas::TextOut(int x, int y, const std::string& text)
+{
+    SelectFont();
+    SetBkMode(dc_, TRANSPARENT);
+    ::TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size()));
+}
+
+void TCanvas::TextRect(RECT r, const std::string& text, UINT format)
+{
+    SelectFont();
+    SetBkMode(dc_, TRANSPARENT);
+    DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &r, format);
+}
+
+SIZE TCanvas::TextExtent(const std::string& text)
+{
+    SelectFont();
+    SIZE s{};
+    GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &s);
+    return s;
+}
+
+void TCanvas::Draw(int x, int y, TBitmap& bitmap)
+{
+    StretchDraw(RECT{x, y, x + bitmap.Width(), y + bitmap.Height()}, bitmap);
+}
+
+void TCanvas::StretchDraw(const RECT& dest, TBitmap& bitmap)
+{
+    if (bitmap.Empty()) return;
+    HDC src = bitmap.Canvas().Handle();
+    const int w = dest.right - dest.left, h = dest.bottom - dest.top;
+    if (bitmap.TransparentColor() != clNone) {
+        TransparentBlt(dc_, dest.left, dest.top, w, h, src, 0, 0, bitmap.Width(), bitmap.Height(),
+                       ColorToRGB(bitmap.TransparentColor()));
+    } else if (w == bitmap.Width() && h == bitmap.Height()) {
+        BitBlt(dc_, dest.left, dest.top, w, h, src, 0, 0, SRCCOPY);
+    } else {
+        SetStretchBltMode(dc_, COLORONCOLOR);
+        StretchBlt(dc_, dest.left, dest.top, w, h, src, 0, 0, bitmap.Width(), bitmap.Height(), SRCCOPY);
+    }
+}
+
+void TCanvas::CopyRect(const RECT& dest, TCanvas& source, const RECT& src)
+{
+    SetStretchBltMode(dc_, COLORONCOLOR);
+    StretchBlt(dc_, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source.Handle(),
+               src.left, src.top, src.right - src.left, src.bottom - src.top, SRCCOPY);
+}
+
+// ---------------------------------------------------------------- TBitmap
+
+TBitmap::~TBitmap() { ReleaseDC(); }
+
+void TBitmap::ReleaseDC()
+{
+    canvas_.reset();
+    if (dc_ && oldBitmap_) SelectObject(dc_->get(), oldBitmap_);
+    oldBitmap_ = nullptr;
+    dc_.reset();
+}
+
+void TBitmap::SetSize(int width, int height)
+{
+    ReleaseDC();
+    bitmap_.reset();
+    bits_ = nullptr;
+    width_ = height_ = 0;
+    if (width <= 0 || height <= 0) return;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;  // top-down
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap_) return;
+    bits_ = static_cast<uint32_t*>(bits);
+    width_ = width;
+    height_ = height;
+}
+
+TCanvas& TBitmap::Canvas()
+{
+    if (!canvas_) {
+        dc_ = std::make_unique<TMemoryDC>();
+        if (bitmap_) oldBitmap_ = SelectObject(dc_->get(), bitmap_.get());
+        canvas_ = std::make_unique<TCanvas>(dc_->get());
+    }
+    return *canvas_;
+}
+
+uint32_t* TBitmap::ScanLine(int row)
+{
+    GdiFlush();
+    return bits_ ? bits_ + static_cast<size_t>(row) * width_ : nullptr;
+}
+
+COLORREF TBitmap::Pixel(int x, int y)
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+    const uint32_t v = ScanLine(y)[x];
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+void TBitmap::FromHandle(HBITMAP source)
+{
+    BITMAP info{};
+    if (!source || !GetObjectA(source, sizeof(info), &info)) {
+        SetSize(0, 0);
+        return;
+    }
+    SetSize(info.bmWidth, info.bmHeight);
+    TMemoryDC srcDC;
+    TSelectObject sel(srcDC.get(), source);
+    BitBlt(Canvas().Handle(), 0, 0, width_, height_, srcDC.get(), 0, 0, SRCCOPY);
+}
+
+bool TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name)
+{
+    TBitmapHandle loaded(static_cast<HBITMAP>(
+        LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!loaded) return false;
+    FromHandle(loaded.get());
+    return !Empty();
+}
+
+bool TBitmap::LoadFromFile(const std::string& path)
+{
+    TBitmapHandle loaded(static_cast<HBITMAP>(
+        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE)));
+    if (!loaded) return false;
+    FromHandle(loaded.get());
+    return !Empty();
+}
+
+void TBitmap::Assign(const TBitmap& other)
+{
+    if (this == &other) return;
+    AssignPart(other, RECT{0, 0, other.width_, other.height_});
+    transparentColor_ = other.transparentColor_;
+}
+
+void TBitmap::AssignPart(const TBitmap& other, const RECT& part)
+{
+    const int w = part.right - part.left, h = part.bottom - part.top;
+    SetSize(w, h);
+    if (Empty() || !other.bits_) return;
+    GdiFlush();
+    for (int y = 0; y < h; ++y) {
+        const int sy = part.top + y;
+        if (sy < 0 || sy >= other.height_) continue;
+        for (int x = 0; x < w; ++x) {
+            const int sx = part.left + x;
+            if (sx >= 0 && sx < other.width_)
+                bits_[static_cast<size_t>(y) * w + x] = other.bits_[static_cast<size_t>(sy) * other.width_ + sx];
+        }
+    }
+}

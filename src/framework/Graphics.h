@@ -1,0 +1,207 @@
+#pragma once
+// Colours, fonts, pens, brushes, canvases and 32-bit bitmaps. Every GDI object
+// is created lazily from the attributes and owned by a handle wrapper.
+#include "Classes.h"
+#include "Handles.h"
+
+#include <cstdint>
+#include <string>
+
+// 0x00BBGGRR; a value whose high byte is 0xFF names a system colour (its low byte).
+using TColor = uint32_t;
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clMaroon = 0x000080;
+constexpr TColor clNavy = 0x800000;
+constexpr TColor clGray = 0x808080;
+constexpr TColor clSilver = 0xC0C0C0;
+constexpr TColor clFuchsia = 0xFF00FF;
+constexpr TColor clNone = 0x1FFFFFFF;
+constexpr TColor clBtnFace = 0xFF000000 | COLOR_BTNFACE;
+constexpr TColor clBtnText = 0xFF000000 | COLOR_BTNTEXT;
+constexpr TColor clBtnShadow = 0xFF000000 | COLOR_BTNSHADOW;
+constexpr TColor clBtnHighlight = 0xFF000000 | COLOR_BTNHIGHLIGHT;
+constexpr TColor clWindow = 0xFF000000 | COLOR_WINDOW;
+constexpr TColor clWindowText = 0xFF000000 | COLOR_WINDOWTEXT;
+constexpr TColor clHighlight = 0xFF000000 | COLOR_HIGHLIGHT;
+constexpr TColor clHighlightText = 0xFF000000 | COLOR_HIGHLIGHTTEXT;
+constexpr TColor clGrayText = 0xFF000000 | COLOR_GRAYTEXT;
+constexpr TColor clMenu = 0xFF000000 | COLOR_MENU;
+
+// Resolves system colours to the 0x00BBGGRR value GDI takes.
+COLORREF ColorToRGB(TColor color);
+
+enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = uint8_t;
+
+class TFont {
+public:
+    TFont();
+    TFont(const TFont& other) { Assign(other); }
+    TFont& operator=(const TFont& other) { Assign(other); return *this; }
+
+    void Assign(const TFont& other);
+    HFONT Handle();  // created on first use after a change
+
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& v) { Change(name_, v); }
+    // Character height in pixels; negative values exclude the internal leading.
+    int Height() const { return height_; }
+    void SetHeight(int v) { Change(height_, v); }
+    // Size in points at 96 pixels per inch.
+    int Size() const;
+    void SetSize(int points);
+    TFontStyles Style() const { return style_; }
+    void SetStyle(TFontStyles v) { Change(style_, v); }
+    TColor Color() const { return color_; }
+    void SetColor(TColor v) { Change(color_, v); }
+    uint8_t Charset() const { return charset_; }
+    void SetCharset(uint8_t v) { Change(charset_, v); }
+
+    std::function<void()> OnChange;
+
+private:
+    template <class T>
+    void Change(T& field, const T& value)
+    {
+        if (field == value) return;
+        field = value;
+        handle_.reset();
+        if (OnChange) OnChange();
+    }
+
+    std::string name_ = "MS Sans Serif";
+    int height_ = -11;
+    TFontStyles style_ = 0;
+    TColor color_ = clWindowText;
+    uint8_t charset_ = DEFAULT_CHARSET;
+    TFontHandle handle_;
+};
+
+enum class TPenStyle { psSolid, psDash, psDot, psClear };
+
+class TPen {
+public:
+    HPEN Handle();
+    TColor Color() const { return color_; }
+    void SetColor(TColor v) { if (v != color_) { color_ = v; handle_.reset(); } }
+    int Width() const { return width_; }
+    void SetWidth(int v) { if (v != width_) { width_ = v; handle_.reset(); } }
+    TPenStyle Style() const { return style_; }
+    void SetStyle(TPenStyle v) { if (v != style_) { style_ = v; handle_.reset(); } }
+
+private:
+    TColor color_ = clBlack;
+    int width_ = 1;
+    TPenStyle style_ = TPenStyle::psSolid;
+    TPenHandle handle_;
+};
+
+enum class TBrushStyle { bsSolid, bsClear };
+
+class TBrush {
+public:
+    HBRUSH Handle();
+    TColor Color() const { return color_; }
+    void SetColor(TColor v) { if (v != color_) { color_ = v; handle_.reset(); } }
+    TBrushStyle Style() const { return style_; }
+    void SetStyle(TBrushStyle v) { if (v != style_) { style_ = v; handle_.reset(); } }
+
+private:
+    TColor color_ = clWhite;
+    TBrushStyle style_ = TBrushStyle::bsSolid;
+    TBrushHandle handle_;
+};
+
+class TBitmap;
+
+// Drawing surface over a device context it does not own. Its font, pen and brush
+// are selected on demand and the DC's own objects are put back when the canvas
+// lets go of it.
+class TCanvas {
+public:
+    TCanvas() = default;
+    explicit TCanvas(HDC dc) { SetHandle(dc); }
+    ~TCanvas() { SetHandle(nullptr); }
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+
+    HDC Handle() const { return dc_; }
+    void SetHandle(HDC dc);
+
+    TFont& Font() { return font_; }
+    TPen& Pen() { return pen_; }
+    TBrush& Brush() { return brush_; }
+
+    void FillRect(const RECT& r);
+    void FrameRect(const RECT& r);
+    void Rectangle(int l, int t, int r, int b);
+    void MoveTo(int x, int y);
+    void LineTo(int x, int y);
+    void TextOut(int x, int y, const std::string& text);
+    // Draws text with DrawTextA flags inside r (transparent background).
+    void TextRect(RECT r, const std::string& text, UINT format);
+    SIZE TextExtent(const std::string& text);
+    int TextWidth(const std::string& text) { return TextExtent(text).cx; }
+    int TextHeight(const std::string& text) { return TextExtent(text).cy; }
+    void Draw(int x, int y, TBitmap& bitmap);
+    void StretchDraw(const RECT& dest, TBitmap& bitmap);
+    void CopyRect(const RECT& dest, TCanvas& source, const RECT& src);
+    COLORREF Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
+    void SetPixel(int x, int y, TColor c) { ::SetPixel(dc_, x, y, ColorToRGB(c)); }
+
+private:
+    void SelectFont();
+    void SelectPen();
+    void SelectBrush();
+    void RestoreObjects();
+
+    HDC dc_ = nullptr;  // not owned
+    HGDIOBJ oldFont_ = nullptr, oldPen_ = nullptr, oldBrush_ = nullptr;
+    TFont font_;
+    TPen pen_;
+    TBrush brush_;
+};
+
+// A 32-bit top-down DIB section with its own memory DC and canvas.
+class TBitmap {
+public:
+    TBitmap() = default;
+    TBitmap(int width, int height) { SetSize(width, height); }
+    TBitmap(const TBitmap&) = delete;
+    TBitmap& operator=(const TBitmap&) = delete;
+    ~TBitmap();
+
+    void SetSize(int width, int height);  // contents become black
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Empty() const { return width_ == 0 || height_ == 0; }
+    HBITMAP Handle() const { return bitmap_.get(); }
+    TCanvas& Canvas();
+    // Pixels as 0x00RRGGBB words, row 0 first.
+    uint32_t* ScanLine(int row);
+    COLORREF Pixel(int x, int y);
+
+    // Loads a bitmap resource by name (false when there is none).
+    bool LoadFromResourceName(HINSTANCE instance, const std::string& name);
+    bool LoadFromFile(const std::string& path);
+    void Assign(const TBitmap& other);
+    // Copies a part of another bitmap into a new picture of that part's size.
+    void AssignPart(const TBitmap& other, const RECT& part);
+
+    // Colour that Draw treats as transparent (clNone: draw opaque).
+    TColor TransparentColor() const { return transparentColor_; }
+    void SetTransparentColor(TColor c) { transparentColor_ = c; }
+
+private:
+    void FromHandle(HBITMAP source);
+    void ReleaseDC();
+
+    TBitmapHandle bitmap_;
+    uint32_t* bits_ = nullptr;  // owned by bitmap_
+    int width_ = 0, height_ = 0;
+    std::unique_ptr<TMemoryDC> dc_;
+    HGDIOBJ oldBitmap_ = nullptr;
+    std::unique_ptr<TCanvas> canvas_;
+    TColor transparentColor_ = clNone;
+};

@@ -1,0 +1,13 @@
+#pragma once
+// What the hit test leaves behind: the window it last took up and its
+// rectangle, and the last movie it recognised. The main window holds it.
+#include <windows.h>
+
+#include <string>
+
+struct THitState {
+    RECT HitRect{};           // window rectangle of LastWnd, screen pixels
+    HWND LastWnd = nullptr;   // not owned
+    std::string PageURL;      // page of the last recognised movie
+    std::string MoviePath;    // movie address as written in the page
+};

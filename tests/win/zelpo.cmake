@@ -1,0 +1,4 @@
+# Zelpo.dll, linked through its import library as the program links it.
+add_executable(zelpo_tests ${CMAKE_CURRENT_LIST_DIR}/ZelpoTest.cpp)
+target_link_libraries(zelpo_tests PRIVATE Zelpo gtest_main)
+vendrake_add_test(zelpo_tests)
