@@ -246,6 +246,10 @@ void TGraphicControl::PaintTo(HDC dc)
 
 // ==================================================================== TWinControl
 
+namespace {
+constexpr char kControlProp[] = "VendrakeControl";  // marks a window bound to one of our controls
+}
+
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
 
 TWinControl::~TWinControl()
@@ -289,12 +293,13 @@ void TWinControl::DestroyHandle()
 
 TWinControl* TWinControl::FindControl(HWND wnd)
 {
-    if (!wnd || !IsWindow(wnd)) return nullptr;
+    // The property, not the window procedure, marks our windows: Wine hands back
+    // a procedure handle instead of our address for subclassed system windows.
+    if (!wnd) return nullptr;
     DWORD pid = 0;
     GetWindowThreadProcessId(wnd, &pid);
     if (pid != GetCurrentProcessId()) return nullptr;
-    if (GetWindowLongPtrA(wnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&StdWndProc)) return nullptr;
-    return reinterpret_cast<TWinControl*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    return static_cast<TWinControl*>(GetPropA(wnd, kControlProp));
 }
 
 void TWinControl::CreateParams(TCreateParams& params)
@@ -338,6 +343,7 @@ void TWinControl::CreateWnd()
         // Subclass the system window; its own procedure handles what we pass on.
         handle_ = wnd;
         SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetPropA(wnd, kControlProp, this);
         oldProc_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc)));
     }
@@ -517,6 +523,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPAR
         if (self) {
             self->handle_ = wnd;
             SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+            SetPropA(wnd, kControlProp, self);
         }
     } else {
         self = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
@@ -553,9 +560,12 @@ void TWinControl::WndProc(TMessage& m)
     case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN: case WM_RBUTTONUP:
         if (RouteMouseToGraphic(m)) return;
+        // Controls that click themselves hold the mouse between press and
+        // release; system buttons manage their own capture.
         if (m.Msg == WM_LBUTTONDOWN && clickEvents_) SetCapture(handle_);
-        if (m.Msg == WM_LBUTTONUP && GetCapture() == handle_) ReleaseCapture();
-        break;
+        TControl::WndProc(m);
+        if (m.Msg == WM_LBUTTONUP && clickEvents_ && GetCapture() == handle_) ReleaseCapture();
+        return;
     case WM_COMMAND: if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_COMMAND)) return; break;
     case WM_CTLCOLORBTN: if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_CTLCOLORBTN)) return; break;
     case WM_CTLCOLORSTATIC: if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_CTLCOLORSTATIC)) return; break;
@@ -608,6 +618,7 @@ void TWinControl::WMNCDestroy(TMessage& m)
         oldProc_ = nullptr;
     }
     SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);
+    RemovePropA(handle_, kControlProp);
     handle_ = nullptr;
     trackingLeave_ = false;
 }

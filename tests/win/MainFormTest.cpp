@@ -1,0 +1,388 @@
+// The main window created in the test process, with the hook library, the
+// notification-area icon and the message boxes replaced by recorders.
+#include "Get.h"
+#include "Product.h"
+#include "main.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+struct TIconCall {
+    DWORD Message;
+    NOTIFYICONDATAA Data;
+    bool WindowAlive;
+};
+
+// Recorders behind the seams; plain statics because the seams are plain function pointers.
+std::vector<TIconCall> g_iconCalls;
+std::vector<HWND> g_enableCalls;
+int g_disableCalls = 0;
+bool g_hookResult = true;
+
+BOOL WINAPI RecordIcon(DWORD message, PNOTIFYICONDATAA data)
+{
+    g_iconCalls.push_back({message, *data, IsWindow(data->hWnd) != FALSE});
+    return TRUE;
+}
+
+bool __stdcall FakeEnable(HWND window)
+{
+    g_enableCalls.push_back(window);
+    return g_hookResult;
+}
+
+bool __stdcall FakeDisable()
+{
+    ++g_disableCalls;
+    return g_hookResult;
+}
+
+void Pump(DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    do {
+        Application()->ProcessMessages();
+        Sleep(1);
+    } while (GetTickCount() - start < ms);
+}
+
+std::string WindowText(HWND h)
+{
+    char text[256] = {};
+    GetWindowTextA(h, text, sizeof(text));
+    return text;
+}
+
+RECT WindowRect(HWND h)
+{
+    RECT r{};
+    GetWindowRect(h, &r);
+    return r;
+}
+
+class MainForm : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_iconCalls.clear();
+        g_enableCalls.clear();
+        g_disableCalls = 0;
+        g_hookResult = true;
+        savedIcon_ = TfrmMain::NotifyIcon;
+        TfrmMain::NotifyIcon = &RecordIcon;
+        savedHook_ = HookLibrary();
+        HookLibrary() = THookLibrary{&FakeEnable, &FakeDisable};
+        SetMessageBoxHook([this](const TMessageBoxRequest& r) {
+            boxes_.push_back(r);
+            return IDOK;
+        });
+    }
+
+    void TearDown() override
+    {
+        FreeForms();
+        SetMessageBoxHook(nullptr);
+        HookLibrary() = savedHook_;
+        TfrmMain::NotifyIcon = savedIcon_;
+        Application()->ResetTerminated();
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {}
+    }
+
+    TfrmMain* Create()
+    {
+        form_ = Application()->CreateForm<TfrmMain>();
+        form_->Timer1->SetEnabled(false);  // the shrink test runs it by hand
+        return form_;
+    }
+
+    void CreateToolbar()
+    {
+        toolbar_ = Application()->CreateForm<TfrmGet>();
+        toolbar_->SetHitState(&form_->Hit);
+        form_->SetToolbar(toolbar_);
+    }
+
+    void FreeForms()
+    {
+        if (toolbar_) toolbar_->Free();
+        if (form_) form_->Free();
+        toolbar_ = nullptr;
+        form_ = nullptr;
+    }
+
+    void HookReport(int x, int y)
+    {
+        ASSERT_NE(MouseShare, nullptr);
+        MouseShare->X = x;
+        MouseShare->Y = y;
+        SendMessageA(form_->Handle(), HookMessage, 0, 0);
+    }
+
+    TfrmMain* form_ = nullptr;
+    TfrmGet* toolbar_ = nullptr;
+    std::vector<TMessageBoxRequest> boxes_;
+
+private:
+    TfrmMain::TNotifyIconCall savedIcon_ = nullptr;
+    THookLibrary savedHook_{};
+};
+
+TEST_F(MainForm, StartsInTheBottomRightCornerWithIconTitleAndHook)
+{
+    TfrmMain* f = Create();
+    HWND h = f->Handle();
+    const RECT r = WindowRect(h);
+    EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN) - 20);
+    EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN) - 50);
+    // 118 pixels lower than designed; HitRect holds the designed window rectangle.
+    EXPECT_EQ(f->Hit.HitRect.left, 361);
+    EXPECT_EQ(f->Hit.HitRect.top, 175);
+    EXPECT_EQ((r.bottom - r.top) + 118, f->Hit.HitRect.bottom - f->Hit.HitRect.top);
+    EXPECT_EQ(r.right - r.left, f->Hit.HitRect.right - f->Hit.HitRect.left);
+    RECT client{};
+    GetClientRect(h, &client);
+    EXPECT_EQ(client.right, 290);
+    EXPECT_EQ(RestoreBounds, (TBoundsI{r.left, r.top, r.right - r.left, r.bottom - r.top}));
+    EXPECT_TRUE(GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    ASSERT_EQ(g_iconCalls.size(), 1u);
+    const NOTIFYICONDATAA& icon = g_iconCalls[0].Data;
+    EXPECT_EQ(g_iconCalls[0].Message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(icon.cbSize, NOTIFYICONDATAA_V1_SIZE);
+    EXPECT_EQ(icon.hWnd, h);
+    EXPECT_EQ(icon.uID, 200u);
+    EXPECT_EQ(icon.uFlags, 7u);
+    EXPECT_EQ(icon.uCallbackMessage, 0x420u);
+    EXPECT_NE(icon.hIcon, nullptr);
+    EXPECT_STREQ(icon.szTip, ProductCaption);
+
+    EXPECT_EQ(Application()->Title(), ProductCaption);
+    EXPECT_EQ(WindowText(h), ProductCaption);
+    ASSERT_EQ(g_enableCalls.size(), 1u);
+    EXPECT_EQ(g_enableCalls[0], h);
+    EXPECT_NE(MouseShare, nullptr);
+    EXPECT_EQ(HookMessage, RegisterWindowMessageA("WM_QUORVEL"));
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainForm, LayoutKeepsDesignedPlacesAndTabOrder)
+{
+    TfrmMain* f = Create();
+    EXPECT_EQ(f->btnSrc->Caption(), "停止(&S)");
+    EXPECT_EQ(f->btnAbout->Left(), 98);
+    EXPECT_EQ(f->btnQuit->Left(), 186);
+    EXPECT_EQ(f->cbFindIFRame->Parent(), f->GroupBox2);
+    EXPECT_EQ(f->cbAutoOpenURL->Top(), 80);
+    // Tab order inside the option group: TransParent, For3721, FindIFRame, AutoOpenURL.
+    HWND group = f->GroupBox2->Handle();
+    HWND first = GetNextDlgTabItem(group, nullptr, FALSE);
+    EXPECT_EQ(first, f->cbTransParent->Handle());
+    EXPECT_EQ(GetNextDlgTabItem(group, f->cbTransParent->Handle(), FALSE), f->cbFor3721->Handle());
+    EXPECT_EQ(GetNextDlgTabItem(group, f->cbFor3721->Handle(), FALSE), f->cbFindIFRame->Handle());
+    EXPECT_EQ(GetNextDlgTabItem(group, f->cbFindIFRame->Handle(), FALSE), f->cbAutoOpenURL->Handle());
+    for (TCheckBox* c : {f->cbTransParent, f->cbFor3721, f->cbFindIFRame, f->cbAutoOpenURL})
+        EXPECT_FALSE(c->Checked());
+    // The preview group lies below the visible client area.
+    EXPECT_GE(f->GroupBox3->ClientOrigin().y, WindowRect(f->Handle()).bottom);
+}
+
+TEST_F(MainForm, HookReportShowsPositionInCaptionButNotInIconOrTitle)
+{
+    TfrmMain* f = Create();
+    HookReport(120, 45);
+    EXPECT_EQ(f->suiForm1->Caption(), "鼠标位置: X = 120, Y = 45");
+    EXPECT_EQ(WindowText(f->Handle()), "鼠标位置: X = 120, Y = 45");
+    EXPECT_EQ(Application()->Title(), ProductCaption);
+    EXPECT_EQ(g_iconCalls.size(), 1u);  // no modify: the tip keeps the product caption
+
+    HookReport(-5, -300);
+    EXPECT_EQ(WindowText(f->Handle()), "鼠标位置: X = -5, Y = -300");
+    // The caption is code page 936: the first character is two bytes.
+    EXPECT_EQ(static_cast<unsigned char>(f->Caption()[0]), 0xCA);
+    EXPECT_EQ(static_cast<unsigned char>(f->Caption()[1]), 0xF3);
+}
+
+TEST_F(MainForm, HookMessagesChangeNothingWithoutTheSharedRecord)
+{
+    TfrmMain* f = Create();
+    TMouseShare* mapped = MouseShare;
+    MouseShare = nullptr;
+    SendMessageA(f->Handle(), HookMessage, 0, 0);
+    EXPECT_EQ(WindowText(f->Handle()), ProductCaption);
+    MouseShare = mapped;
+}
+
+TEST_F(MainForm, StartStopAlternatesByCaption)
+{
+    TfrmMain* f = Create();
+    f->Show();  // a button takes clicks only while it can be seen
+    HWND button = f->btnSrc->Handle();
+    SendMessageA(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(f->btnSrc->Caption(), "开始(&S)");
+    EXPECT_EQ(WindowText(button), "开始(&S)");
+    EXPECT_EQ(g_disableCalls, 1);
+    SendMessageA(button, BM_CLICK, 0, 0);
+    EXPECT_EQ(f->btnSrc->Caption(), "停止(&S)");
+    ASSERT_EQ(g_enableCalls.size(), 2u);
+    EXPECT_EQ(g_enableCalls[1], f->Handle());
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainForm, FailingHookLibraryShowsBoxesAndCaptionChangesAnyway)
+{
+    g_hookResult = false;
+    TfrmMain* f = Create();
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].Text, "Enable Mouse Hook failed.");
+    EXPECT_EQ(boxes_[0].Caption, ProductCaption);
+    EXPECT_EQ(boxes_[0].Flags & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+
+    f->btnSrc->Click();
+    EXPECT_EQ(f->btnSrc->Caption(), "开始(&S)");
+    f->btnSrc->Click();
+    EXPECT_EQ(f->btnSrc->Caption(), "停止(&S)");
+    ASSERT_EQ(boxes_.size(), 3u);
+    EXPECT_EQ(boxes_[1].Text, "Disable Mouse Hook failed.");
+    EXPECT_EQ(boxes_[2].Text, "Enable Mouse Hook failed.");
+}
+
+TEST_F(MainForm, ShrinkThenTrayLeftButtonRestoresAtFormerPlace)
+{
+    TfrmMain* f = Create();
+    f->Show();
+    const RECT before = WindowRect(f->Handle());
+    f->Timer1->SetEnabled(true);
+    f->Timer1Timer(f->Timer1);
+    EXPECT_FALSE(f->Timer1->Enabled());
+    EXPECT_EQ(RestoreBounds, (TBoundsI{before.left, before.top, before.right - before.left, before.bottom - before.top}));
+    // Minimised, off the taskbar, the main window hidden with the application.
+    EXPECT_TRUE(IsIconic(Application()->Handle()));
+    EXPECT_FALSE(IsWindowVisible(Application()->Handle()));
+    EXPECT_FALSE(IsWindowVisible(f->Handle()));
+    const RECT shrunk = WindowRect(f->Handle());
+    EXPECT_GT(shrunk.left, before.left);
+    EXPECT_LT(shrunk.right - shrunk.left, before.right - before.left);
+
+    SendMessageA(f->Handle(), WM_TRAYNOTIFY, TrayIconId, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(f->Handle()));
+    EXPECT_TRUE(IsWindowVisible(Application()->Handle()));
+    EXPECT_FALSE(IsIconic(Application()->Handle()));
+    const RECT after = WindowRect(f->Handle());
+    EXPECT_EQ(after.left, before.left);
+    EXPECT_EQ(after.top, before.top);
+    EXPECT_EQ(after.right, before.right);
+    EXPECT_EQ(after.bottom, before.bottom);
+}
+
+TEST_F(MainForm, SettingsMenuItemRestoresLikeTheLeftButton)
+{
+    TfrmMain* f = Create();
+    f->Show();
+    RestoreBounds = TBoundsI{300, 200, 296, 240};
+    Application()->Minimize();
+    EXPECT_FALSE(IsWindowVisible(Application()->Handle()));
+    f->Q1->Click();
+    EXPECT_TRUE(IsWindowVisible(f->Handle()));
+    const RECT r = WindowRect(f->Handle());
+    EXPECT_EQ(r.left, 300);
+    EXPECT_EQ(r.top, 200);
+    EXPECT_EQ(r.right - r.left, 296);
+    EXPECT_EQ(r.bottom - r.top, 240);
+}
+
+TEST_F(MainForm, TrayRightButtonOpensMenuAtCursor)
+{
+    TfrmMain* f = Create();
+    f->Show();
+    SetCursorPos(300, 200);
+    POINT at{-1, -1};
+    f->PopupMenu1->OnPopup = [&](TObject*) {
+        at = f->PopupMenu1->PopupPoint();
+        // Close the modal menu from inside its loop.
+        SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+            KillTimer(nullptr, id);
+            EndMenu();
+        });
+    };
+    SendMessageA(f->Handle(), WM_TRAYNOTIFY, TrayIconId, WM_RBUTTONDOWN);
+    EXPECT_EQ(at.x, 300);
+    EXPECT_EQ(at.y, 200);
+    // Other mouse messages do nothing.
+    at = POINT{-1, -1};
+    SendMessageA(f->Handle(), WM_TRAYNOTIFY, TrayIconId, WM_MOUSEMOVE);
+    EXPECT_EQ(at.x, -1);
+    ASSERT_EQ(f->PopupMenu1->Items()->Count(), 3);
+    EXPECT_EQ(f->PopupMenu1->Items()->Items(0)->Caption(), "设置(&Q)");
+    EXPECT_TRUE(f->PopupMenu1->Items()->Items(1)->IsLine());
+    EXPECT_EQ(f->PopupMenu1->Items()->Items(2)->Caption(), "退出(&H)");
+}
+
+TEST_F(MainForm, AboutButtonOpensTheToolbarHelpBox)
+{
+    TfrmMain* f = Create();
+    CreateToolbar();
+    f->Show();
+    toolbar_->Show();
+    SendMessageA(f->btnAbout->Handle(), BM_CLICK, 0, 0);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].Text, ToolbarHelpText());
+    EXPECT_EQ(boxes_[0].Caption, ToolbarHelpCaption());
+    EXPECT_EQ(boxes_[0].Owner, toolbar_->Handle());
+    EXPECT_EQ(boxes_[0].Flags, 0x40u);
+    EXPECT_FALSE(IsWindowVisible(toolbar_->Handle()));
+}
+
+TEST_F(MainForm, AboutWithoutToolbarDoesNothing)
+{
+    TfrmMain* f = Create();
+    f->btnAbout->Click();
+    EXPECT_TRUE(boxes_.empty());
+}
+
+TEST_F(MainForm, CloseRemovesIconBeforeWindowIsDestroyedThenShutsDown)
+{
+    TfrmMain* f = Create();
+    f->Show();
+    const HWND h = f->Handle();
+    SendMessageA(f->btnQuit->Handle(), BM_CLICK, 0, 0);
+    ASSERT_EQ(g_iconCalls.size(), 2u);
+    EXPECT_EQ(g_iconCalls[1].Message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(g_iconCalls[1].Data.uID, 200u);
+    EXPECT_EQ(g_iconCalls[1].Data.hWnd, h);
+    EXPECT_TRUE(g_iconCalls[1].WindowAlive);
+    Application()->ProcessMessages();
+    EXPECT_TRUE(Application()->Terminated());
+
+    const int disablesBefore = g_disableCalls;
+    FreeForms();
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_EQ(g_disableCalls, disablesBefore + 1);
+    EXPECT_EQ(MouseShare, nullptr);
+    EXPECT_EQ(MouseMapHandle, nullptr);
+}
+
+TEST_F(MainForm, ExitMenuItemCloses)
+{
+    TfrmMain* f = Create();
+    f->H1->Click();
+    ASSERT_EQ(g_iconCalls.size(), 2u);
+    EXPECT_EQ(g_iconCalls[1].Message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(MainForm, ManyHookReportsLeakNoHandles)
+{
+    TfrmMain* f = Create();
+    f->Show();
+    HookReport(1, 1);
+    Pump(20);
+    const int before = LiveHandlesTotal();
+    for (int i = 0; i < 2000; ++i) HookReport(i % 1024, i % 768);
+    Pump(20);
+    EXPECT_EQ(LiveHandlesTotal(), before);
+}
+
+}  // namespace

@@ -1,0 +1,9 @@
+# The main window in the test process, and the program driven from outside.
+add_executable(app_tests ${CMAKE_CURRENT_LIST_DIR}/MainFormTest.cpp)
+target_link_libraries(app_tests PRIVATE app gtest_main)
+vendrake_add_test(app_tests)
+
+add_executable(e2e_tests ${CMAKE_CURRENT_LIST_DIR}/EndToEndTest.cpp)
+target_link_libraries(e2e_tests PRIVATE core gtest_main)
+add_dependencies(e2e_tests Vendrake)
+vendrake_add_test(e2e_tests)
