@@ -46,23 +46,23 @@ void MoveCursor(int x, int y)
     SendInput(1, &in, sizeof(in));
 }
 
+struct TTextSearch {
+    const std::string* Text;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchText(HWND h, LPARAM lp)
+{
+    auto* s = reinterpret_cast<TTextSearch*>(lp);
+    if (WindowText(h) != *s->Text) return TRUE;
+    s->Found = h;
+    return FALSE;
+}
+
 HWND FindChildByText(HWND parent, const std::string& text)
 {
-    struct Search {
-        const std::string* Text;
-        HWND Found;
-    } search{&text, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND h, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            if (WindowText(h) == *s->Text) {
-                s->Found = h;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TTextSearch search{&text, nullptr};
+    EnumChildWindows(parent, &MatchText, reinterpret_cast<LPARAM>(&search));
     return search.Found;
 }
 

@@ -40,6 +40,12 @@ bool __stdcall FakeDisable()
     return g_hookResult;
 }
 
+void CALLBACK EndMenuSoon(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    EndMenu();
+}
+
 void Pump(DWORD ms)
 {
     const DWORD start = GetTickCount();
@@ -303,10 +309,7 @@ TEST_F(MainForm, TrayRightButtonOpensMenuAtCursor)
     f->PopupMenu1->OnPopup = [&](TObject*) {
         at = f->PopupMenu1->PopupPoint();
         // Close the modal menu from inside its loop.
-        SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
-            KillTimer(nullptr, id);
-            EndMenu();
-        });
+        SetTimer(nullptr, 0, 30, &EndMenuSoon);
     };
     SendMessageA(f->Handle(), WM_TRAYNOTIFY, TrayIconId, WM_RBUTTONDOWN);
     EXPECT_EQ(at.x, 300);
