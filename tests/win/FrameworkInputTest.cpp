@@ -130,6 +130,17 @@ TEST_F(InputTest, ButtonClickReachesItsOnClickOnce)
 
     SendMessageA(push->Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(pushed, 1);
+
+    // The real mouse: the button takes the capture itself and clicks on release.
+    form->Show();
+    const POINT over = push->ClientToScreen(POINT{10, 10});
+    SetCursorPos(over.x, over.y);
+    SendButton(MOUSEEVENTF_MOVE);
+    SendButton(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_TRUE(PumpUntil([&] { return GetCapture() == push->Handle(); }));
+    SendButton(MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PumpUntil([&] { return pushed == 2; }));
+    EXPECT_EQ(GetCapture(), nullptr);
 }
 
 TEST_F(InputTest, CheckBoxStateFollowsClicksAndEarlyAssignment)

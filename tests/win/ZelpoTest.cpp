@@ -90,8 +90,9 @@ void Nudge()
     SendInput(1, &input, sizeof input);
 }
 
-// SetCursorPos reaches low-level hooks under Wine only over a Wine window, and
-// on Windows not at all; the nudge reports the new position everywhere.
+// SetCursorPos alone does not reliably reach low-level hooks (under Wine only
+// over a shown window, after an X round trip, sometimes twice); the nudge gives
+// exactly one event at the new position.
 void MoveCursorTo(int x, int y)
 {
     SetCursorPos(x, y);
@@ -182,23 +183,6 @@ TEST_F(ZelpoHook, DisableStopsReportsAndReleasesRecord)
     EXPECT_EQ(TakeReports(Window.Handle, QuietMs), 0);
     EXPECT_FALSE(DisableMouseHook()) << "nothing is enabled any more";
     EXPECT_FALSE(RecordExists()) << "the library still holds the record";
-}
-
-TEST_F(ZelpoHook, EnablesAgainAfterEachDisable)
-{
-    // The IFRAME follow-up disables and enables again for every page it loads.
-    TRecordView view;
-    ASSERT_TRUE(view.Create());
-    for (int round = 0; round < 3; ++round) {
-        SCOPED_TRACE(round);
-        ASSERT_TRUE(EnableMouseHook(Window.Handle));
-        MoveCursorTo(40 + round, 60 + round);
-        ASSERT_TRUE(WaitForReport(Window.Handle));
-        EXPECT_EQ(view->X, 40 + round);
-        EXPECT_EQ(view->Y, 60 + round);
-        ASSERT_TRUE(DisableMouseHook());
-        TakeReports(Window.Handle, 0);
-    }
 }
 
 TEST_F(ZelpoHook, SecondEnableOnlyRetargets)

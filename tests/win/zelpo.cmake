@@ -2,3 +2,5 @@
 add_executable(zelpo_tests ${CMAKE_CURRENT_LIST_DIR}/ZelpoTest.cpp)
 target_link_libraries(zelpo_tests PRIVATE Zelpo gtest_main)
 vendrake_add_test(zelpo_tests)
+# It moves the real cursor and owns the named shared record while it runs.
+set_tests_properties(zelpo_tests PROPERTIES RUN_SERIAL TRUE)

@@ -1,0 +1,56 @@
+#pragma once
+// COM helpers: failures as exceptions, and owners for BSTRs and VARIANTs.
+#include "Handles.h"
+
+#include <oaidl.h>
+#include <oleauto.h>
+
+#include <stdexcept>
+#include <string>
+
+// A COM call reported failure. Raised where the operation cannot go on and
+// caught at the edge of the operation.
+class EOleError : public std::runtime_error {
+public:
+    explicit EOleError(HRESULT code) : std::runtime_error("COM call failed"), Code(code) {}
+    HRESULT Code;
+};
+
+// Raises EOleError when the result code reports failure (top bit set).
+inline void OleCheck(HRESULT hr)
+{
+    if (FAILED(hr)) throw EOleError(hr);
+}
+
+class TBStr {
+public:
+    TBStr() = default;
+    explicit TBStr(const std::wstring& s) : s_(SysAllocStringLen(s.data(), static_cast<UINT>(s.size()))) {}
+    ~TBStr() { SysFreeString(s_); }
+    TBStr(const TBStr&) = delete;
+    TBStr& operator=(const TBStr&) = delete;
+    BSTR get() const { return s_; }
+    BSTR* put() { SysFreeString(s_); s_ = nullptr; return &s_; }
+    std::wstring Wide() const { return s_ ? std::wstring(s_, SysStringLen(s_)) : std::wstring(); }
+
+private:
+    BSTR s_ = nullptr;
+};
+
+class TVariant {
+public:
+    TVariant() { VariantInit(&v_); }
+    ~TVariant() { VariantClear(&v_); }
+    TVariant(const TVariant&) = delete;
+    TVariant& operator=(const TVariant&) = delete;
+    VARIANT* get() { return &v_; }
+    const VARIANT& operator*() const { return v_; }
+
+private:
+    VARIANT v_;
+};
+
+// UTF-16 to the system code page (936 for the program's users), and back.
+std::string WideToAnsi(const std::wstring& s);
+std::string WideToAnsi(BSTR s);
+std::wstring AnsiToWide(const std::string& s);

@@ -1,0 +1,137 @@
+// The application object: its main form, minimise and restore, freeing the
+// forms; and the modal dialogs answered through their hooks.
+#include "Dialogs.h"
+#include "Forms.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        Application()->FreeForms();
+        Application()->ResetTerminated();
+        Application()->OnMinimize = nullptr;
+        Application()->OnRestore = nullptr;
+        SetMessageBoxHook(nullptr);
+        TSaveDialog::SetHook(nullptr);
+        PumpPending();
+    }
+};
+
+TEST_F(ApplicationTest, ClosingTheMainFormEndsTheApplication)
+{
+    TForm* main = Application()->CreateForm<TForm>();
+    TForm* other = Application()->CreateForm<TForm>();
+    ASSERT_EQ(Application()->MainForm(), main);
+    main->Show();
+    other->Show();
+
+    other->Close();
+    Application()->ProcessMessages();
+    EXPECT_FALSE(Application()->Terminated());
+
+    main->Close();
+    EXPECT_FALSE(Application()->Terminated()) << "the quit message is only read by the loop";
+    Application()->ProcessMessages();
+    EXPECT_TRUE(Application()->Terminated());
+    EXPECT_TRUE(IsWindow(main->Handle()));
+}
+
+TEST_F(ApplicationTest, MinimizeHidesVisibleFormsAndRestoreShowsThemAgain)
+{
+    TForm* shown = Application()->CreateForm<TForm>();
+    TForm* hidden = Application()->CreateForm<TForm>();
+    shown->Show();
+    hidden->HandleNeeded();
+    int minimized = 0, restored = 0;
+    Application()->OnMinimize = [&](TObject*) { ++minimized; };
+    Application()->OnRestore = [&](TObject*) { ++restored; };
+
+    Application()->Minimize();
+    EXPECT_FALSE(IsWindowVisible(shown->Handle()));
+    EXPECT_FALSE(IsWindowVisible(hidden->Handle()));
+    EXPECT_TRUE(IsIconic(Application()->Handle()));
+    EXPECT_EQ(minimized, 1);
+
+    Application()->Restore();
+    EXPECT_TRUE(IsWindowVisible(shown->Handle()));
+    EXPECT_FALSE(IsWindowVisible(hidden->Handle())) << "restore showed a form that was hidden before";
+    EXPECT_FALSE(IsIconic(Application()->Handle()));
+    EXPECT_EQ(restored, 1);
+
+    // The main form's minimise command minimises the whole application.
+    SendMessageA(shown->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_EQ(minimized, 2);
+    EXPECT_FALSE(IsWindowVisible(shown->Handle()));
+    Application()->Restore();
+}
+
+TEST_F(ApplicationTest, FreeFormsDestroysEveryFormAndForgetsTheMainForm)
+{
+    TForm* first = Application()->CreateForm<TForm>();
+    TForm* second = Application()->CreateForm<TForm>();
+    std::vector<int> destroyed;
+    first->OnDestroy = [&](TObject*) { destroyed.push_back(1); };
+    second->OnDestroy = [&](TObject*) { destroyed.push_back(2); };
+    first->Show();
+    const HWND windows[] = {first->Handle(), second->Handle(), Application()->Handle()};
+
+    Application()->FreeForms();
+
+    EXPECT_EQ(destroyed, (std::vector<int>{2, 1}));
+    EXPECT_EQ(Application()->MainForm(), nullptr);
+    EXPECT_EQ(Application()->ComponentCount(), 0);
+    for (HWND w : windows) EXPECT_FALSE(IsWindow(w));
+
+    TForm* next = Application()->CreateForm<TForm>();
+    EXPECT_EQ(Application()->MainForm(), next);
+}
+
+TEST_F(ApplicationTest, ShowMessageAsksTheHookWithTheTitleAsCaption)
+{
+    TForm* form = Application()->CreateForm<TForm>();
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    Application()->SetTitle("Vendrake test");
+    std::vector<TMessageBoxRequest> asked;
+    SetMessageBoxHook([&](const TMessageBoxRequest& r) {
+        asked.push_back(r);
+        return IDOK;
+    });
+
+    ShowMessage("hello");
+
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Text, "hello");
+    EXPECT_EQ(asked[0].Caption, "Vendrake test");
+    EXPECT_EQ(asked[0].Flags & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(asked[0].Owner, GetActiveWindow());
+    EXPECT_EQ(asked[0].Owner, form->Handle());
+    EXPECT_EQ(ShowMessageBox(nullptr, "q", "c", MB_YESNO), IDOK);
+    EXPECT_EQ(asked.back().Flags, static_cast<UINT>(MB_YESNO));
+}
+
+TEST_F(ApplicationTest, SaveDialogExecuteAsksTheHook)
+{
+    TOwnedComponent<TSaveDialog> dialog(new TSaveDialog(nullptr));
+    dialog->FileName = "old.swf";
+    bool answer = false;
+    TSaveDialog::SetHook([&](TSaveDialog& d) {
+        EXPECT_EQ(&d, dialog.get());
+        if (answer) d.FileName = "C:\\movie.swf";
+        return answer;
+    });
+    EXPECT_FALSE(dialog->Execute());
+    EXPECT_EQ(dialog->FileName, "old.swf");
+    answer = true;
+    EXPECT_TRUE(dialog->Execute());
+    EXPECT_EQ(dialog->FileName, "C:\\movie.swf");
+}
+
+}  // namespace
