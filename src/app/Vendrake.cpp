@@ -13,7 +13,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         auto* frmGet = app->CreateForm<TfrmGet>();
         frmGet->SetHitState(&frmMain->Hit);
         frmMain->SetToolbar(frmGet);
-        app->CreateForm<TfrmView>();
+        frmMain->SetPreview(app->CreateForm<TfrmView>());
         app->Run();
         app->FreeForms();
     } catch (...) {

@@ -1,6 +1,9 @@
 #include "main.h"
 
+#include "DocumentAccess.h"
 #include "Get.h"
+#include "HitTest.h"
+#include "View.h"
 #include "Product.h"
 
 #include <objbase.h>
@@ -31,7 +34,6 @@ struct TOleModule {
 
 constexpr TColor kFrameColor = 0xE7E7E7;
 constexpr TColor kFrameBorderColor = 0x7F7F7F;
-constexpr int kTitleStripHeight = 24;
 constexpr BYTE kGB2312Charset = GB2312_CHARSET;
 
 void SetDialogFont(TFont& f)
@@ -52,41 +54,6 @@ std::string MousePositionCaption(int x, int y)
     char text[64];
     std::snprintf(text, sizeof(text), "鼠标位置: X = %d, Y = %d", x, y);
     return text;
-}
-
-// ================================================================= TFramePanel
-
-TFramePanel::TFramePanel(TComponent* AOwner) : TCustomPanel(AOwner)
-{
-    SetBevelOuter(TPanelBevel::bvNone);
-    titleFont_.SetName("Tahoma");
-    titleFont_.SetHeight(-11);
-    titleFont_.SetStyle(fsBold);
-    titleFont_.SetColor(clBlack);
-}
-
-void TFramePanel::SetText(const std::string& v)
-{
-    TCustomPanel::SetText(v);
-    // The frame's caption is the window's caption too.
-    if (auto* form = dynamic_cast<TForm*>(Owner())) form->SetCaption(v);
-}
-
-void TFramePanel::Paint()
-{
-    TCanvas& c = Canvas();
-    const RECT r = ClientRect();
-    c.Brush().SetColor(Color());
-    c.FillRect(r);
-    c.Brush().SetColor(borderColor_);
-    c.FrameRect(r);
-    RECT title{1, 1, r.right - 1, kTitleStripHeight};
-    TRIVERTEX v[2] = {{title.left, title.top, 0xFF00, 0xFF00, 0xFF00, 0},
-                      {title.right, title.bottom, 0xD800, 0xD800, 0xD800, 0}};
-    GRADIENT_RECT g{0, 1};
-    GradientFill(c.Handle(), v, 2, &g, 1, GRADIENT_FILL_RECT_V);
-    c.Font().Assign(titleFont_);
-    c.TextRect(title, Caption(), DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
 }
 
 // =================================================================== TfrmMain
@@ -187,6 +154,10 @@ void TfrmMain::BuildLayout()
     cbTransParent = check("cbTransParent", GroupBox2, {16, 12, 209, 21}, "我要查缴设为背景透明的Flash文件", 0);
     cbFor3721 = check("cbFor3721", GroupBox2, {16, 56, 143, 21}, "设置了3721的私隐策略", 1);
     GroupBox3 = group("GroupBox3", suiForm1, {8, 216, 273, 105}, "Flash预览");
+    WebBrowser1 = new TWebBrowser(this);
+    WebBrowser1->SetName("WebBrowser1");
+    WebBrowser1->SetParent(GroupBox3);
+    WebBrowser1->SetBounds(2, 14, 269, 89);
     cbFindIFRame = check("cbFindIFRame", GroupBox2, {16, 34, 239, 21}, "查找网页中包含的IFRAME(注：速度较慢)", 2);
     cbAutoOpenURL = check("cbAutoOpenURL", GroupBox2, {16, 80, 251, 21}, "自动打开IFRAME进行抓取(可抓多层IFRAME)", 3);
 }
@@ -204,9 +175,17 @@ void TfrmMain::SetToolbar(TfrmGet* toolbar)
     if (frmGet_) FreeNotification(frmGet_);
 }
 
+void TfrmMain::SetPreview(TfrmView* preview)
+{
+    if (frmView_) RemoveFreeNotification(frmView_);
+    frmView_ = preview;
+    if (frmView_) FreeNotification(frmView_);
+}
+
 void TfrmMain::Notification(TComponent* AComponent, TOperation Operation)
 {
     if (Operation == TOperation::opRemove && AComponent == frmGet_) frmGet_ = nullptr;
+    if (Operation == TOperation::opRemove && AComponent == frmView_) frmView_ = nullptr;
     TForm::Notification(AComponent, Operation);
 }
 
@@ -252,9 +231,13 @@ void TfrmMain::HookReport()
     if (MouseShare) InspectPoint(ReadShared(MouseShare->X), ReadShared(MouseShare->Y));
 }
 
-void TfrmMain::InspectPoint(int, int)
+void TfrmMain::InspectPoint(int x, int y) { ::InspectPoint(*this, x, y); }
+
+ComPtr<IHTMLDocument2> TfrmMain::GetDocumentOfWindow(HWND window) { return ::GetDocumentOfWindow(window); }
+
+TFollowResult TfrmMain::FollowFrame(ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D)
 {
-    // The hit test arrives with the page inspection.
+    return ::FollowFrame(*this, E, D);
 }
 
 void TfrmMain::AddTrayIcon()

@@ -5,10 +5,13 @@
 // a hit test. After start it shrinks into the bottom-right corner and leaves the
 // taskbar; the notification-area icon brings it back.
 #include "Dialogs.h"
+#include "FollowFrame.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "HitState.h"
+#include "InspectHost.h"
 #include "MapFileUnit.h"
+#include "OleCtrls.h"
 #include "Menus.h"
 #include "ShrinkPlan.h"
 #include "StdCtrls.h"
@@ -16,6 +19,7 @@
 #include <shellapi.h>
 
 class TfrmGet;
+class TfrmView;
 
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 0x20;  // 0x420, the icon's callback message
 constexpr UINT TrayIconId = 200;
@@ -27,59 +31,53 @@ extern HANDLE MouseMapHandle;        // the shared mouse record's mapping
 extern TMouseShare* MouseShare;      // its view, or null when not mapped
 extern TBoundsI RestoreBounds;       // where the window returns from the tray
 
-// Stand-in for the skinned frame until the skinned controls exist: the frame's
-// background and border, a title strip with the caption, and the rule that its
-// caption is also the window's caption.
-class TFramePanel : public TCustomPanel {
-public:
-    explicit TFramePanel(TComponent* AOwner);
-    const char* ClassName() const override { return "TFramePanel"; }
-    void SetText(const std::string& v) override;
-    TColor BorderColor() const { return borderColor_; }
-    void SetBorderColor(TColor v) { borderColor_ = v; Invalidate(); }
-    TFont& TitleFont() { return titleFont_; }
-
-protected:
-    void Paint() override;
-
-private:
-    TColor borderColor_ = clGray;
-    TFont titleFont_;
-};
-
-class TfrmMain : public TForm {
+class TfrmMain : public TForm, public IInspectHost {
 public:
     explicit TfrmMain(TComponent* AOwner);
     const char* ClassName() const override { return "TfrmMain"; }
 
     // Components, in declaration order.
-    TSaveDialog* SaveDialog1;
-    TMenuItem* Q1;
-    TMenuItem* N1;
-    TMenuItem* H1;
-    TTimer* Timer1;
-    TFramePanel* suiForm1;
-    TPopupMenu* PopupMenu1;
-    TGroupBox* GroupBox1;
-    TButton* btnAbout;
-    TButton* btnSrc;
-    TButton* btnQuit;
-    TGroupBox* GroupBox2;
-    TCheckBox* cbTransParent;
-    TCheckBox* cbFor3721;
-    TGroupBox* GroupBox3;
-    TCheckBox* cbFindIFRame;
-    TCheckBox* cbAutoOpenURL;
+    TSaveDialog* SaveDialog1 = nullptr;
+    TMenuItem* Q1 = nullptr;
+    TMenuItem* N1 = nullptr;
+    TMenuItem* H1 = nullptr;
+    TTimer* Timer1 = nullptr;
+    TFramePanel* suiForm1 = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TGroupBox* GroupBox1 = nullptr;
+    TButton* btnAbout = nullptr;
+    TButton* btnSrc = nullptr;
+    TButton* btnQuit = nullptr;
+    TGroupBox* GroupBox2 = nullptr;
+    TCheckBox* cbTransParent = nullptr;
+    TCheckBox* cbFor3721 = nullptr;
+    TGroupBox* GroupBox3 = nullptr;
+    TWebBrowser* WebBrowser1 = nullptr;
+    TCheckBox* cbFindIFRame = nullptr;
+    TCheckBox* cbAutoOpenURL = nullptr;
 
     // What the hit test left: HitRect, LastWnd, PageURL, MoviePath.
     THitState Hit;
     std::string MovieURL;  // the save flow's resolved address
 
-    // The grab toolbar, once it exists (not owned).
+    // The grab toolbar and the preview window, once they exist (not owned).
     void SetToolbar(TfrmGet* toolbar);
-    TfrmGet* Toolbar() const { return frmGet_; }
+    void SetPreview(TfrmView* preview);
 
+    // The page inspection's operations; their code lives in the inspection layer.
     void InspectPoint(int x, int y);
+    ComPtr<IHTMLDocument2> GetDocumentOfWindow(HWND window);
+    TFollowResult FollowFrame(ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D);
+
+    // What the inspection reads of the main window.
+    HWND MainHandle() override { return Handle(); }
+    THitState& HitState() override { return Hit; }
+    bool TransParentChecked() override { return cbTransParent->Checked(); }
+    bool FindIFrameChecked() override { return cbFindIFRame->Checked(); }
+    bool AutoOpenURLChecked() override { return cbAutoOpenURL->Checked(); }
+    TfrmGet* Toolbar() override { return frmGet_; }
+    TfrmView* Preview() override { return frmView_; }
+    TWebBrowser* MainBrowser() override { return WebBrowser1; }
     void WndProc(TMessage& m) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -111,7 +109,8 @@ private:
     void HookReport();
     void RestoreFromTray();
 
-    TfrmGet* frmGet_ = nullptr;  // not owned
+    TfrmGet* frmGet_ = nullptr;    // not owned
+    TfrmView* frmView_ = nullptr;  // not owned
 };
 
 // The hook report caption, "鼠标位置: X = %d, Y = %d".

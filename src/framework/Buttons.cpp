@@ -10,6 +10,10 @@ void TSpeedButton::GlyphChanged()
 
 void TSpeedButton::WndProc(TMessage& m)
 {
+    if (m.Msg == WM_CANCELMODE && pressed_) {  // the press ended without a release
+        pressed_ = false;
+        Invalidate();
+    }
     TGraphicControl::WndProc(m);
     if (m.Msg == CM_MOUSEENTER || m.Msg == CM_MOUSELEAVE) Invalidate();
 }

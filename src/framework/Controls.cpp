@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include <algorithm>
+#include <utility>
 
 HINSTANCE MainInstance() { return GetModuleHandleA(nullptr); }
 
@@ -223,6 +224,7 @@ void TControl::WndProc(TMessage& m)
     case WM_RBUTTONDOWN: MouseButton(m, TMouseButton::mbRight, true); break;
     case WM_RBUTTONUP: MouseButton(m, TMouseButton::mbRight, false); break;
     case WM_MOUSEMOVE: MouseMove(static_cast<TShiftState>(m.WParam), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)); break;
+    case WM_CANCELMODE: clicked_ = false; break;  // the press ended without a release
     case CM_MOUSEENTER: mouseInControl_ = true; if (OnMouseEnter) OnMouseEnter(this); break;
     case CM_MOUSELEAVE: mouseInControl_ = false; if (OnMouseLeave) OnMouseLeave(this); break;
     case CM_PARENTFONTCHANGED: if (parentFont_) ParentFontChanged(); break;
@@ -248,6 +250,10 @@ void TGraphicControl::PaintTo(HDC dc)
 
 namespace {
 constexpr char kControlProp[] = "VendrakeControl";  // marks a window bound to one of our controls
+// The control whose window CreateWindowExA is making on this thread. A top-level
+// window gets WM_GETMINMAXINFO before WM_NCCREATE, and the size it is made with
+// already depends on the answer, so the object must be bound by then.
+thread_local TWinControl* t_creating = nullptr;
 }
 
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {}
@@ -336,8 +342,10 @@ void TWinControl::CreateWnd()
             RegisterClassA(&wc);
         }
     }
+    t_creating = system ? nullptr : this;
     HWND wnd = CreateWindowExA(p.ExStyle, className.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
                                p.Height, p.WndParent, nullptr, inst, this);
+    t_creating = nullptr;
     if (!wnd) return;
     if (system) {
         // Subclass the system window; its own procedure handles what we pass on.
@@ -410,7 +418,28 @@ TControl* TWinControl::ControlAtPos(POINT p) const
     return nullptr;
 }
 
-void TWinControl::SetTabOrder(int v) { tabOrder_ = v; }
+void TWinControl::SetTabOrder(int v)
+{
+    TWinControl* parent = Parent();
+    if (!parent) {
+        tabOrder_ = v;
+        return;
+    }
+    // The windowed children of a parent keep the tab orders 0..n-1: moving one
+    // shifts the others, as a list does.
+    std::vector<TWinControl*> order;
+    for (TControl* c : parent->controls_)
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w != this) order.push_back(w);
+    std::stable_sort(order.begin(), order.end(),
+                     [](TWinControl* a, TWinControl* b) { return a->tabOrder_ < b->tabOrder_; });
+    const int at = std::clamp(v, 0, static_cast<int>(order.size()));
+    order.insert(order.begin() + at, this);
+    for (size_t i = 0; i < order.size(); ++i) order[i]->tabOrder_ = static_cast<int>(i);
+    // The dialog manager walks the window order, so the window moves too.
+    HWND after = at == 0 ? HWND_TOP : order[at - 1]->handle_;  // HWND_TOP is null
+    if (handle_ && (at == 0 || after))
+        SetWindowPos(handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
 
 void TWinControl::SetTabStop(bool v)
 {
@@ -516,17 +545,13 @@ void TWinControl::PaintControls(HDC dc)
 
 LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    TWinControl* self = nullptr;
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        self = static_cast<TWinControl*>(cs->lpCreateParams);
-        if (self) {
-            self->handle_ = wnd;
-            SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-            SetPropA(wnd, kControlProp, self);
-        }
-    } else {
-        self = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (!self && t_creating) {
+        // The first message of the window being made binds it to its object.
+        self = std::exchange(t_creating, nullptr);
+        self->handle_ = wnd;
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetPropA(wnd, kControlProp, self);
     }
     if (!self) return DefWindowProcA(wnd, msg, wParam, lParam);
     TMessage m{msg, wParam, lParam, 0};
@@ -562,10 +587,11 @@ void TWinControl::WndProc(TMessage& m)
         if (RouteMouseToGraphic(m)) return;
         // Controls that click themselves hold the mouse between press and
         // release; system buttons manage their own capture.
-        if (m.Msg == WM_LBUTTONDOWN && clickEvents_) SetCapture(handle_);
+        if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && clickEvents_) SetCapture(handle_);
         TControl::WndProc(m);
         if (m.Msg == WM_LBUTTONUP && clickEvents_ && GetCapture() == handle_) ReleaseCapture();
         return;
+    case WM_CAPTURECHANGED: WMCaptureChanged(m); break;
     case WM_COMMAND: if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_COMMAND)) return; break;
     case WM_CTLCOLORBTN: if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_CTLCOLORBTN)) return; break;
     case WM_CTLCOLORSTATIC: if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_CTLCOLORSTATIC)) return; break;
@@ -656,7 +682,7 @@ bool TWinControl::RouteMouseToGraphic(TMessage& m)
     TControl* target = captureControl_ ? captureControl_ : ControlAtPos(p);
     if (m.Msg == WM_MOUSEMOVE) UpdateHover(ControlAtPos(p));
     if (!target || !target->Enabled()) return false;
-    if (m.Msg == WM_LBUTTONDOWN) {
+    if (m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) {  // a double-click's second press
         captureControl_ = target;
         SetCapture(handle_);
     }
@@ -667,6 +693,15 @@ bool TWinControl::RouteMouseToGraphic(TMessage& m)
         if (GetCapture() == handle_) ReleaseCapture();
     }
     return true;
+}
+
+// Another window took the mouse in the middle of a press (a menu, a dialog): the
+// press ends without a click, here and in the windowless child that had it.
+void TWinControl::WMCaptureChanged(TMessage& m)
+{
+    if (reinterpret_cast<HWND>(m.LParam) == handle_) return;
+    clicked_ = false;
+    if (TControl* c = std::exchange(captureControl_, nullptr)) c->Perform(WM_CANCELMODE);
 }
 
 bool TWinControl::ReflectToChild(TMessage& m, HWND child, UINT reflected)

@@ -3,9 +3,10 @@
 // TGraphicControl (windowless, painted and fed mouse input by its parent),
 // TWinControl (one HWND) and TCustomControl (a window with its own canvas).
 //
-// Each windowed object is bound to its HWND in WM_NCCREATE through
-// GWLP_USERDATA; windows of system classes (BUTTON) are subclassed after
-// creation instead. One static thunk catches every exception so none crosses a
+// Each windowed object is bound to its HWND (GWLP_USERDATA) on the window's
+// first message, handed over in a thread-local while CreateWindowExA runs:
+// top-level windows get WM_GETMINMAXINFO even before WM_NCCREATE. Windows of
+// system classes (BUTTON) are subclassed after creation instead. One static thunk catches every exception so none crosses a
 // frame that Windows owns.
 #include "Classes.h"
 #include "Graphics.h"
@@ -246,6 +247,7 @@ private:
     void WMNCDestroy(TMessage& m);
     void WMMouseMove(TMessage& m);
     void WMMouseLeave(TMessage& m);
+    void WMCaptureChanged(TMessage& m);
     bool RouteMouseToGraphic(TMessage& m);
     bool ReflectToChild(TMessage& m, HWND child, UINT reflected);
     void UpdateHover(TControl* over);

@@ -24,7 +24,7 @@ void TFont::Assign(const TFont& other)
     color_ = other.color_;
     charset_ = other.charset_;
     if (changed) {
-        handle_.reset();
+        stale_ = true;
         if (OnChange) OnChange();
     }
 }
@@ -35,7 +35,8 @@ void TFont::SetSize(int points) { SetHeight(-MulDiv(points, 96, 72)); }
 
 HFONT TFont::Handle()
 {
-    if (!handle_) {
+    if (!handle_ || stale_) {
+        stale_ = false;
         LOGFONTA lf{};
         lf.lfHeight = height_;
         lf.lfWeight = (style_ & fsBold) ? FW_BOLD : FW_NORMAL;
@@ -54,7 +55,8 @@ HFONT TFont::Handle()
 
 HPEN TPen::Handle()
 {
-    if (!handle_) {
+    if (!handle_ || stale_) {
+        stale_ = false;
         int style = PS_SOLID;
         switch (style_) {
         case TPenStyle::psDash: style = PS_DASH; break;
@@ -69,7 +71,8 @@ HPEN TPen::Handle()
 
 HBRUSH TBrush::Handle()
 {
-    if (!handle_) {
+    if (!handle_ || stale_) {
+        stale_ = false;
         LOGBRUSH lb{};
         lb.lbStyle = style_ == TBrushStyle::bsClear ? BS_NULL : BS_SOLID;
         lb.lbColor = ColorToRGB(color_);
@@ -97,9 +100,12 @@ void TCanvas::RestoreObjects()
 }
 
 // Each selection keeps the DC's original object the first time, so RestoreObjects
-// can hand the DC back as it came; our handles may then be freed safely.
+// can hand the DC back as it came; our handles may then be freed safely. Before
+// asking for a handle the DC's own object goes back in: asking may replace (and
+// delete) the handle selected now.
 void TCanvas::SelectFont()
 {
+    if (oldFont_) SelectObject(dc_, oldFont_);
     HGDIOBJ old = SelectObject(dc_, font_.Handle());
     if (!oldFont_) oldFont_ = old;
     SetTextColor(dc_, ColorToRGB(font_.Color()));
@@ -107,23 +113,39 @@ void TCanvas::SelectFont()
 
 void TCanvas::SelectPen()
 {
+    if (oldPen_) SelectObject(dc_, oldPen_);
     HGDIOBJ old = SelectObject(dc_, pen_.Handle());
     if (!oldPen_) oldPen_ = old;
 }
 
 void TCanvas::SelectBrush()
 {
+    if (oldBrush_) SelectObject(dc_, oldBrush_);
     HGDIOBJ old = SelectObject(dc_, brush_.Handle());
     if (!oldBrush_) oldBrush_ = old;
 }
 
+// FillRect and FrameRect take the brush without selecting it; the DC's own brush
+// goes back in first all the same, since asking may delete ours.
 void TCanvas::FillRect(const RECT& r)
 {
     if (brush_.Style() == TBrushStyle::bsClear) return;
+    UnselectBrush();
     ::FillRect(dc_, &r, brush_.Handle());
 }
 
-void TCanvas::FrameRect(const RECT& r) { ::FrameRect(dc_, &r, brush_.Handle()); }
+void TCanvas::FrameRect(const RECT& r)
+{
+    UnselectBrush();
+    ::FrameRect(dc_, &r, brush_.Handle());
+}
+
+void TCanvas::UnselectBrush()
+{
+    if (!oldBrush_) return;
+    SelectObject(dc_, oldBrush_);
+    oldBrush_ = nullptr;
+}
 
 void TCanvas::Rectangle(int l, int t, int r, int b)
 {

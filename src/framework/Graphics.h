@@ -1,6 +1,10 @@
 #pragma once
 // Colours, fonts, pens, brushes, canvases and 32-bit bitmaps. Every GDI object
-// is created lazily from the attributes and owned by a handle wrapper.
+// is created lazily from the attributes and owned by a handle wrapper. A change
+// of attributes keeps the old handle until a new one is asked for: a canvas may
+// still have it selected, and a selected object must not be deleted (Windows
+// refuses and the handle leaks), so the canvas puts the DC's own object back
+// before it asks.
 #include "Classes.h"
 #include "Handles.h"
 
@@ -66,7 +70,7 @@ private:
     {
         if (field == value) return;
         field = value;
-        handle_.reset();
+        stale_ = true;
         if (OnChange) OnChange();
     }
 
@@ -76,6 +80,7 @@ private:
     TColor color_ = clWindowText;
     uint8_t charset_ = DEFAULT_CHARSET;
     TFontHandle handle_;
+    bool stale_ = false;  // handle_ no longer matches the attributes
 };
 
 enum class TPenStyle { psSolid, psDash, psDot, psClear };
@@ -84,17 +89,18 @@ class TPen {
 public:
     HPEN Handle();
     TColor Color() const { return color_; }
-    void SetColor(TColor v) { if (v != color_) { color_ = v; handle_.reset(); } }
+    void SetColor(TColor v) { if (v != color_) { color_ = v; stale_ = true; } }
     int Width() const { return width_; }
-    void SetWidth(int v) { if (v != width_) { width_ = v; handle_.reset(); } }
+    void SetWidth(int v) { if (v != width_) { width_ = v; stale_ = true; } }
     TPenStyle Style() const { return style_; }
-    void SetStyle(TPenStyle v) { if (v != style_) { style_ = v; handle_.reset(); } }
+    void SetStyle(TPenStyle v) { if (v != style_) { style_ = v; stale_ = true; } }
 
 private:
     TColor color_ = clBlack;
     int width_ = 1;
     TPenStyle style_ = TPenStyle::psSolid;
     TPenHandle handle_;
+    bool stale_ = false;
 };
 
 enum class TBrushStyle { bsSolid, bsClear };
@@ -103,14 +109,15 @@ class TBrush {
 public:
     HBRUSH Handle();
     TColor Color() const { return color_; }
-    void SetColor(TColor v) { if (v != color_) { color_ = v; handle_.reset(); } }
+    void SetColor(TColor v) { if (v != color_) { color_ = v; stale_ = true; } }
     TBrushStyle Style() const { return style_; }
-    void SetStyle(TBrushStyle v) { if (v != style_) { style_ = v; handle_.reset(); } }
+    void SetStyle(TBrushStyle v) { if (v != style_) { style_ = v; stale_ = true; } }
 
 private:
     TColor color_ = clWhite;
     TBrushStyle style_ = TBrushStyle::bsSolid;
     TBrushHandle handle_;
+    bool stale_ = false;
 };
 
 class TBitmap;
@@ -154,6 +161,7 @@ private:
     void SelectFont();
     void SelectPen();
     void SelectBrush();
+    void UnselectBrush();
     void RestoreObjects();
 
     HDC dc_ = nullptr;  // not owned

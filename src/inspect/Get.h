@@ -13,9 +13,9 @@ public:
     explicit TfrmGet(TComponent* AOwner);
     const char* ClassName() const override { return "TfrmGet"; }
 
-    TSpeedButton* btnSave;
-    TSpeedButton* btnAbout;
-    TSpeedButton* btnHelp;
+    TSpeedButton* btnSave = nullptr;
+    TSpeedButton* btnAbout = nullptr;
+    TSpeedButton* btnHelp = nullptr;
 
     // The hit-test state whose HitRect places the toolbar (not owned).
     void SetHitState(const THitState* state) { hitState_ = state; }

@@ -3,6 +3,46 @@
 TfrmView::TfrmView(TComponent* AOwner) : TForm(AOwner)
 {
     SetName("frmView");
-    SetCaption("Flash预览");
-    SetBounds(200, 200, 400, 300);
+    SetBorderStyle(TFormBorderStyle::bsSingle);
+    SetBorderIcons(biSystemMenu | biMinimize);
+    Constraints().MinWidth = 130;
+    Font().SetName("MS Sans Serif");
+    Font().SetCharset(GB2312_CHARSET);
+    Font().SetHeight(-12);
+    SetCaption("IFRAME内容预览，将鼠标放置到上面可实现抓捕");
+    SetBounds(236, 135, Width(), Height());
+    SetClientSize(351, 263);
+
+    suiForm1 = new TFramePanel(this);  // components are owned by the form
+    suiForm1->SetName("suiForm1");
+    suiForm1->SetParent(this);
+    suiForm1->SetBounds(1, 0, 349, 262);
+    suiForm1->SetColor(0xE7E7E7);
+    suiForm1->SetBorderColor(0x7F7F7F);
+    suiForm1->SetCaption(Caption());
+
+    WebBrowser1 = new TWebBrowser(this);
+    WebBrowser1->SetName("WebBrowser1");
+    WebBrowser1->SetParent(suiForm1);
+    WebBrowser1->SetBounds(0, 23, 349, 239);
+}
+
+void TfrmView::CreateParams(TCreateParams& params)
+{
+    TForm::CreateParams(params);
+    params.ExStyle |= WS_EX_TOPMOST;
+}
+
+void TfrmView::WndProc(TMessage& m)
+{
+    if (m.Msg == CM_MOUSELEAVE) PreviewMouseLeave(m);
+    TForm::WndProc(m);
+}
+
+void TfrmView::PreviewMouseLeave(TMessage&)
+{
+    POINT p{};
+    GetCursorPos(&p);
+    const bool inside = p.x >= Left() && p.x < Left() + Width() && p.y >= Top() && p.y < Top() + Height();
+    if (!inside) Hide();
 }

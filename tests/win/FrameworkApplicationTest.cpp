@@ -1,6 +1,7 @@
 // The application object: its main form, minimise and restore, freeing the
 // forms; and the modal dialogs answered through their hooks.
 #include "Dialogs.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "TestSupport.h"
 
@@ -41,6 +42,28 @@ TEST_F(ApplicationTest, ClosingTheMainFormEndsTheApplication)
     Application()->ProcessMessages();
     EXPECT_TRUE(Application()->Terminated());
     EXPECT_TRUE(IsWindow(main->Handle()));
+}
+
+TEST_F(ApplicationTest, RunShowsTheMainFormAndReturnsWhenItCloses)
+{
+    TForm* main = Application()->CreateForm<TForm>();
+    bool shownInLoop = false;
+    TOwnedComponent<TTimer> closer(new TTimer(nullptr));
+    closer->SetInterval(10);
+    closer->OnTimer = [&](TObject*) {
+        closer->SetEnabled(false);
+        shownInLoop = IsWindowVisible(main->Handle()) != FALSE;
+        main->Close();
+    };
+    // Should the close go astray, this ends the loop instead, and the test fails.
+    const UINT_PTR safety = SetTimer(nullptr, 0, 2000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); });
+
+    Application()->Run();
+
+    KillTimer(nullptr, safety);
+    EXPECT_TRUE(shownInLoop);
+    EXPECT_FALSE(closer->Enabled()) << "the loop ended before the form was closed";
+    EXPECT_TRUE(Application()->Terminated());
 }
 
 TEST_F(ApplicationTest, MinimizeHidesVisibleFormsAndRestoreShowsThemAgain)

@@ -165,34 +165,43 @@ TEST(Font, HandleIsRemadeAfterAChangeAndTheOldOneDeleted)
     EXPECT_EQ(copy.Size(), font.Size());
 }
 
-// Changing a canvas's font or pen while the DC holds the old handle must not
-// delete it under the DC: Windows refuses and the handle leaks. Wine deletes it
-// later without complaint, so our own count is what shows the mistake here.
-TEST(Canvas, FontOrPenChangedWhileSelectedIsNotDeletedUnderTheDC)
+// Changing a canvas's font, pen or brush while the DC holds the old handle must
+// not delete it under the DC: Windows refuses and the handle leaks. Wine deletes
+// it once it is no longer selected, so our own count and GetObjectType at the
+// right moment are what show the mistake here.
+TEST(Canvas, FontPenOrBrushChangedWhileSelectedIsNotDeletedUnderTheDC)
 {
     TTestDib dib(40, 20);
+    const HDC dc = dib.Dc();
     const int fonts = LiveHandles(THandleKind::Font), pens = LiveHandles(THandleKind::Pen);
-    HGDIOBJ oldFont = nullptr, oldPen = nullptr;
+    const int brushes = LiveHandles(THandleKind::Brush);
     {
-        TCanvas c(dib.Dc());
+        TCanvas c(dc);
         c.TextOut(0, 0, "a");
         c.MoveTo(0, 0);
         c.LineTo(5, 5);
-        oldFont = GetCurrentObject(dib.Dc(), OBJ_FONT);
-        oldPen = GetCurrentObject(dib.Dc(), OBJ_PEN);
+        c.Rectangle(30, 0, 35, 5);
+        const HGDIOBJ oldFont = GetCurrentObject(dc, OBJ_FONT);
+        const HGDIOBJ oldPen = GetCurrentObject(dc, OBJ_PEN);
+        const HGDIOBJ oldBrush = GetCurrentObject(dc, OBJ_BRUSH);
         c.Font().SetHeight(-20);
         c.Pen().SetColor(kRed);
+        c.Brush().SetColor(kBlue);
         EXPECT_EQ(LiveHandles(THandleKind::Font), fonts + 1) << "font deleted while selected";
         EXPECT_EQ(LiveHandles(THandleKind::Pen), pens + 1) << "pen deleted while selected";
 
         c.TextOut(0, 0, "b");
         c.LineTo(9, 9);
-        EXPECT_EQ(dib.Pixel(9 - 1, 9 - 1), kRed);
+        EXPECT_EQ(dib.Pixel(8, 8), kRed);
         EXPECT_EQ(GetObjectType(oldFont), 0u);
         EXPECT_EQ(GetObjectType(oldPen), 0u);
+        c.FillRect(RECT{20, 10, 22, 12});
+        EXPECT_EQ(dib.Pixel(21, 11), kBlue);
+        EXPECT_EQ(GetObjectType(oldBrush), 0u) << "brush deleted while selected";
     }
     EXPECT_EQ(LiveHandles(THandleKind::Font), fonts);
     EXPECT_EQ(LiveHandles(THandleKind::Pen), pens);
+    EXPECT_EQ(LiveHandles(THandleKind::Brush), brushes);
 }
 
 // Forms with every kind of control, painted for real and into a memory DC, then

@@ -79,6 +79,50 @@ TEST_F(InputTest, ReleaseAwayFromSpeedButtonDoesNotClickIt)
     EXPECT_EQ(clicks, 0);
 }
 
+TEST_F(InputTest, DisabledSpeedButtonIgnoresTheMouse)
+{
+    button->SetEnabled(false);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 30, 20);
+    EXPECT_FALSE(button->Pressed());
+    Send(WM_LBUTTONUP, 0, 30, 20);
+    EXPECT_EQ(clicks, 0);
+}
+
+// The second press of a double-click arrives as WM_LBUTTONDBLCLK; it is a press
+// like the first and must hold the mouse the same way.
+TEST_F(InputTest, SecondPressOfDoubleClickReleasedAwayDoesNotLeaveButtonPressed)
+{
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 30, 20);
+    Send(WM_LBUTTONUP, 0, 30, 20);
+    Send(WM_LBUTTONDBLCLK, MK_LBUTTON, 30, 20);
+    EXPECT_EQ(GetCapture(), form->Handle());
+    Send(WM_LBUTTONUP, 0, 200, 150);
+
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(button->Pressed());
+    EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// Another window taking the mouse mid-press (a menu, a dialog) ends the press:
+// the button must not stay down, nor take the next press made elsewhere.
+TEST_F(InputTest, PressCutShortByLostCaptureLeavesSpeedButtonUp)
+{
+    int downs = 0;
+    button->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++downs; };
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 30, 20);
+    ASSERT_EQ(downs, 1);
+
+    SetCapture(Application()->Handle());
+    EXPECT_FALSE(button->Pressed());
+    ReleaseCapture();
+
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 200, 150);
+    Send(WM_LBUTTONUP, 0, 200, 150);
+    EXPECT_EQ(downs, 1);
+    EXPECT_FALSE(button->Pressed());
+    EXPECT_EQ(clicks, 0);
+}
+
 TEST_F(InputTest, MouseOverSpeedButtonEntersAndLeavesIt)
 {
     Send(WM_MOUSEMOVE, 0, 30, 20);
@@ -118,6 +162,36 @@ TEST_F(InputTest, RealCursorOverSpeedButtonFindsTheFormAndClicks)
     EXPECT_EQ(clicks, 1);
 }
 
+// ------------------------------------------------------------- keyboard
+
+// Tab goes through the dialog manager, which walks the window order: a tab
+// order changed on live windows must be the order Tab follows.
+TEST_F(InputTest, TabFollowsTabOrderChangedAfterTheWindowsExist)
+{
+    TButton* buttons[3];
+    for (int i = 0; i < 3; ++i) {
+        buttons[i] = new TButton(form);
+        buttons[i]->SetParent(form);
+        buttons[i]->SetBounds(60, 10 + 30 * i, 75, 25);
+    }
+    buttons[2]->SetTabOrder(0);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    buttons[2]->SetFocus();
+    ASSERT_TRUE(buttons[2]->Focused());
+
+    auto tab = [] {
+        PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        Application()->ProcessMessages();
+    };
+    tab();
+    EXPECT_TRUE(buttons[0]->Focused());
+    tab();
+    EXPECT_TRUE(buttons[1]->Focused());
+    tab();
+    EXPECT_TRUE(buttons[2]->Focused());
+}
+
 // ----------------------------------------------------------------- reflection
 
 TEST_F(InputTest, ButtonClickReachesItsOnClickOnce)
@@ -141,6 +215,35 @@ TEST_F(InputTest, ButtonClickReachesItsOnClickOnce)
     SendButton(MOUSEEVENTF_LEFTUP);
     EXPECT_TRUE(PumpUntil([&] { return pushed == 2; }));
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// Children take the parent's font and colour until they choose their own; the
+// system check box paints with the colour answered through reflection.
+TEST_F(InputTest, ChildrenFollowParentFontAndColourUntilTheyChooseTheirOwn)
+{
+    auto* box = new TCheckBox(form);
+    box->SetParent(form);
+    auto* own = new TButton(form);
+    own->SetParent(form);
+    own->Font().SetHeight(-9);
+
+    form->Font().SetHeight(-17);
+    form->SetColor(RGB(10, 20, 30));
+
+    LOGFONTA lf{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(box->Handle(), WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+    EXPECT_EQ(lf.lfHeight, -17);
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(own->Handle(), WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+    EXPECT_EQ(lf.lfHeight, -9);
+    EXPECT_EQ(box->Color(), RGB(10, 20, 30));
+
+    TTestDib dib(4, 4);
+    const auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+        form->Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dib.Dc()), reinterpret_cast<LPARAM>(box->Handle())));
+    LOGBRUSH lb{};
+    ASSERT_TRUE(GetObjectA(brush, sizeof(lb), &lb));
+    EXPECT_EQ(lb.lbColor, RGB(10, 20, 30));
+    EXPECT_EQ(GetBkColor(dib.Dc()), RGB(10, 20, 30));
 }
 
 TEST_F(InputTest, CheckBoxStateFollowsClicksAndEarlyAssignment)

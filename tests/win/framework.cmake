@@ -7,7 +7,6 @@ add_executable(framework_tests
   ${CMAKE_CURRENT_LIST_DIR}/FrameworkInputTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FrameworkMenuTimerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TestSupport.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FrameworkDebugTmp.cpp
 )
 target_link_libraries(framework_tests PRIVATE framework gtest_main)
 vendrake_add_test(framework_tests)

@@ -1,0 +1,119 @@
+#include "FollowFrame.h"
+
+#include "ComObj.h"
+#include "Geting.h"
+#include "MapFileUnit.h"
+#include "OleCtrls.h"
+#include "View.h"
+
+namespace {
+
+std::wstring FrameSrc(IHTMLFrameBase* frame)
+{
+    TBStr src;
+    OleCheck(frame->get_src(src.put()));
+    return src.Wide();
+}
+
+ComPtr<IHTMLFrameBase> FrameBaseOf(IHTMLElement* e)
+{
+    ComPtr<IHTMLFrameBase> frame;
+    if (FAILED(e->QueryInterface(IID_IHTMLFrameBase, frame.put_void()))) frame.reset();
+    return frame;
+}
+
+void NavigateUnlessShown(TWebBrowser& browser, const std::wstring& src)
+{
+    // A page already shown is not loaded again.
+    if (browser.LocationURL() != src) browser.Navigate(src);
+}
+
+TFollowResult FollowInPreview(IInspectHost& host, IHTMLFrameBase* frame)
+{
+    TfrmView* view = host.Preview();
+    if (!view) return TFollowResult::frEnd;
+    const RECT& hit = host.HitState().HitRect;
+    view->SetBounds(hit.left, hit.top, view->Width(), view->Height());
+    NavigateUnlessShown(*view->WebBrowser1, FrameSrc(frame));
+    view->Show();
+    return TFollowResult::frEnd;
+}
+
+// The main-browser follow-up's state that must not outlive it: the please-wait
+// overlay over the window under the cursor, the cursor held inside that window,
+// and the paused hook. Ending it frees the overlay, lets the cursor go over the
+// whole screen and enables the hook again, in that order, on every way out.
+class TFollowSession {
+public:
+    TFollowSession(IInspectHost& host) : host_(host)
+    {
+        HookLibrary().Disable();
+        const RECT& hit = host.HitState().HitRect;
+        overlay_.reset(new TfrmGeting(nullptr));  // owned here: one per follow-up
+        overlay_->AfterConstruction();
+        overlay_->SetBounds(hit.left, hit.top, hit.right - hit.left, hit.bottom - hit.top);
+        overlay_->Show();
+        ClipCursor(&hit);
+        screen_ = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    ~TFollowSession()
+    {
+        overlay_.reset();
+        ClipCursor(&screen_);
+        HookLibrary().Enable(host_.MainHandle());
+    }
+    TFollowSession(const TFollowSession&) = delete;
+    TFollowSession& operator=(const TFollowSession&) = delete;
+
+private:
+    IInspectHost& host_;
+    TOwnedComponent<TfrmGeting> overlay_;
+    RECT screen_{};
+};
+
+// Pumps messages until the browser reports a complete page; false when the
+// bound ran out first.
+bool WaitForComplete(TWebBrowser& browser)
+{
+    const DWORD start = GetTickCount();
+    while (browser.ReadyState() != ReadyStateComplete) {
+        Application()->ProcessMessages();
+        if (GetTickCount() - start > FollowLoadTimeoutMs) return false;
+        // Wakes at once for any message; otherwise looks again 10 ms later
+        // instead of spinning a core while the page loads.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+TFollowResult FollowInMainBrowser(IInspectHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D)
+{
+    TWebBrowser* browser = host.MainBrowser();
+    {
+        TFollowSession session(host);
+        ComPtr<IHTMLFrameBase> frame = FrameBaseOf(E.get());
+        if (!frame) return TFollowResult::frContinue;
+        if (!browser) return TFollowResult::frEnd;
+        NavigateUnlessShown(*browser, FrameSrc(frame.get()));
+        if (!WaitForComplete(*browser)) return TFollowResult::frEnd;
+    }
+    ComPtr<IDispatch> loaded = browser->Document();
+    ComPtr<IHTMLDocument2> document;
+    if (!loaded) throw EOleError(E_NOINTERFACE);
+    OleCheck(loaded->QueryInterface(IID_IHTMLDocument2, document.put_void()));
+    ComPtr<IHTMLElement> element;
+    OleCheck(document->elementFromPoint(30, 30, element.put()));
+    if (!element) return TFollowResult::frEnd;
+    D = document;
+    E = element;
+    return TFollowResult::frContinue;
+}
+
+}  // namespace
+
+TFollowResult FollowFrame(IInspectHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D)
+{
+    ComPtr<IHTMLFrameBase> frame = FrameBaseOf(E.get());
+    if (frame && host.AutoOpenURLChecked()) return FollowInPreview(host, frame.get());
+    return FollowInMainBrowser(host, E, D);
+}

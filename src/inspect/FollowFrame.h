@@ -1,0 +1,21 @@
+#pragma once
+// Following an IFRAME or FRAME element under the cursor: its page opens in the
+// preview window, or loads into the main window's hidden browser while an
+// overlay covers the window under the cursor; then the loaded page's element at
+// (30, 30) takes the frame element's place in the hit test.
+#include "Handles.h"
+#include "InspectHost.h"
+
+#include <mshtml.h>
+
+enum class TFollowResult {
+    frEnd,       // the inspection ends
+    frContinue,  // it goes on with D and E (replaced, or as they were)
+};
+
+// The longest wait for the hidden browser to report a complete page.
+constexpr DWORD FollowLoadTimeoutMs = 30000;
+
+// Raises EOleError on failing browser calls; the hit test's guard catches it.
+// The overlay, the cursor confinement and the paused hook never outlive it.
+TFollowResult FollowFrame(IInspectHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D);
