@@ -221,6 +221,9 @@ void TfrmMain::WndProc(TMessage& m)
         WMTrayNotify(m);
         return;
     }
+    // A restarted shell has forgotten the icon: put it back.
+    static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    if (m.Msg == taskbarCreated && taskbarCreated != 0) AddTrayIcon();
     TForm::WndProc(m);
 }
 

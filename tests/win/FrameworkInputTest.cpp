@@ -174,11 +174,11 @@ TEST_F(InputTest, TabFollowsTabOrderChangedAfterTheWindowsExist)
         buttons[i]->SetParent(form);
         buttons[i]->SetBounds(60, 10 + 30 * i, 75, 25);
     }
-    buttons[2]->SetTabOrder(0);
+    buttons[1]->SetTabOrder(0);  // the order is now 1, 0, 2
     form->Show();
     SetForegroundWindow(form->Handle());
-    buttons[2]->SetFocus();
-    ASSERT_TRUE(buttons[2]->Focused());
+    buttons[1]->SetFocus();
+    ASSERT_TRUE(buttons[1]->Focused());
 
     auto tab = [] {
         PostMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
@@ -187,9 +187,9 @@ TEST_F(InputTest, TabFollowsTabOrderChangedAfterTheWindowsExist)
     tab();
     EXPECT_TRUE(buttons[0]->Focused());
     tab();
-    EXPECT_TRUE(buttons[1]->Focused());
-    tab();
     EXPECT_TRUE(buttons[2]->Focused());
+    tab();
+    EXPECT_TRUE(buttons[1]->Focused());
 }
 
 // ----------------------------------------------------------------- reflection

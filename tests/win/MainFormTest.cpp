@@ -368,6 +368,15 @@ TEST_F(MainForm, CloseRemovesIconBeforeWindowIsDestroyedThenShutsDown)
     EXPECT_EQ(MouseMapHandle, nullptr);
 }
 
+TEST_F(MainForm, RestartedShellGetsTheIconBack)
+{
+    TfrmMain* f = Create();
+    SendMessageA(f->Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    ASSERT_EQ(g_iconCalls.size(), 2u);
+    EXPECT_EQ(g_iconCalls[1].Message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(g_iconCalls[1].Data.uID, 200u);
+}
+
 TEST_F(MainForm, ExitMenuItemCloses)
 {
     TfrmMain* f = Create();
