@@ -437,7 +437,7 @@ void TWinControl::SetTabOrder(int v)
     for (size_t i = 0; i < order.size(); ++i) order[i]->tabOrder_ = static_cast<int>(i);
     // The dialog manager walks the window order, so the window moves too.
     HWND after = at == 0 ? HWND_TOP : order[at - 1]->handle_;  // HWND_TOP is null
-    if (false && handle_ && (at == 0 || after))
+    if (handle_ && (at == 0 || after))
         SetWindowPos(handle_, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 

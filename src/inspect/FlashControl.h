@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <oaidl.h>
 
-struct __declspec(uuid("d27cdb6c-ae6d-11cf-96b8-444553540000")) IShockwaveFlash : public IDispatch {
+struct IShockwaveFlash : public IDispatch {
     virtual HRESULT STDMETHODCALLTYPE get_ReadyState(long* pVal) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_TotalFrames(long* pVal) = 0;
     virtual HRESULT STDMETHODCALLTYPE get_Playing(VARIANT_BOOL* pVal) = 0;
@@ -22,6 +22,8 @@ struct __declspec(uuid("d27cdb6c-ae6d-11cf-96b8-444553540000")) IShockwaveFlash 
     virtual HRESULT STDMETHODCALLTYPE get_Movie(BSTR* pVal) = 0;
     virtual HRESULT STDMETHODCALLTYPE put_Movie(BSTR pVal) = 0;
 };
+
+__CRT_UUID_DECL(IShockwaveFlash, 0xd27cdb6c, 0xae6d, 0x11cf, 0x96, 0xb8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00)
 
 inline constexpr IID IID_IShockwaveFlash = {
     0xd27cdb6c, 0xae6d, 0x11cf, {0x96, 0xb8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};

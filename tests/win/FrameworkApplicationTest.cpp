@@ -44,6 +44,8 @@ TEST_F(ApplicationTest, ClosingTheMainFormEndsTheApplication)
     EXPECT_TRUE(IsWindow(main->Handle()));
 }
 
+void CALLBACK EndLoop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); }
+
 TEST_F(ApplicationTest, RunShowsTheMainFormAndReturnsWhenItCloses)
 {
     TForm* main = Application()->CreateForm<TForm>();
@@ -56,7 +58,7 @@ TEST_F(ApplicationTest, RunShowsTheMainFormAndReturnsWhenItCloses)
         main->Close();
     };
     // Should the close go astray, this ends the loop instead, and the test fails.
-    const UINT_PTR safety = SetTimer(nullptr, 0, 2000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); });
+    const UINT_PTR safety = SetTimer(nullptr, 0, 2000, EndLoop);
 
     Application()->Run();
 

@@ -130,18 +130,4 @@ TEST(Component, ReferrerFreedFirstIsNotCalledWhenTargetGoesLater)
     EXPECT_EQ(log, (TLog{"~referrer", "other lost target", "~target", "~other"}));
 }
 
-TEST(Component, RemoveFreeNotificationStopsTheNotice)
-{
-    TLog log;
-    TOwnedComponent<TProbe> referrer(new TProbe(nullptr, "referrer", log));
-    auto* target = new TProbe(nullptr, "target", log);
-    referrer->Refer(target);
-    referrer->RemoveFreeNotification(target);
-
-    target->Free();
-
-    EXPECT_EQ(referrer->ref, target);  // told nothing, as asked
-    referrer->ref = nullptr;
-}
-
 }  // namespace

@@ -26,7 +26,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     }
 }
 
-TTestDib::TTestDib(int width, int height, COLORREF fill) : width_(width), height_(height)
+TTestDib::TTestDib(int width, int height, COLORREF fill) : width_(width)
 {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
@@ -61,12 +61,6 @@ COLORREF TTestDib::Pixel(int x, int y) const
 void TTestDib::PrintClient(HWND wnd)
 {
     SendMessageA(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
-}
-
-bool RunningOnWine()
-{
-    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
 void PrintTo(const RECT& r, std::ostream* os)

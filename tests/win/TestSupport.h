@@ -1,9 +1,7 @@
 #pragma once
-// Helpers shared by the Windows tests: a bounded message pump, a 32-bit
-// top-down DIB to render windows into, and a marker for behaviour Wine lacks.
+// Helpers shared by the Windows tests: a bounded message pump and a 32-bit
+// top-down DIB to render windows into.
 #include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
@@ -26,8 +24,6 @@ public:
     TTestDib& operator=(const TTestDib&) = delete;
 
     HDC Dc() const { return dc_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
     // The pixel as a COLORREF, read from the bits (never from a screen DC).
     COLORREF Pixel(int x, int y) const;
     // Renders a window's client area here with WM_PRINTCLIENT.
@@ -38,22 +34,8 @@ private:
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ old_ = nullptr;
     uint32_t* bits_ = nullptr;
-    int width_ = 0, height_ = 0;
+    int width_ = 0;
 };
-
-bool RunningOnWine();
-
-// A check that Wine is known to fail. On Windows it must hold; under Wine it
-// must still fail, and once Wine passes it the test fails loudly so the marker
-// comes off.
-#define EXPECT_KNOWN_WINE_GAP(condition, gap)                                                       \
-    do {                                                                                            \
-        const bool vkGapHolds = static_cast<bool>(condition);                                       \
-        if (RunningOnWine())                                                                        \
-            EXPECT_FALSE(vkGapHolds) << "Wine now does this (" gap "): remove the known-gap marker"; \
-        else                                                                                        \
-            EXPECT_TRUE(vkGapHolds) << #condition;                                                  \
-    } while (0)
 
 // Comparisons and printing for the Win32 structures the tests compare.
 inline bool operator==(const RECT& a, const RECT& b)
