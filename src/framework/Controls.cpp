@@ -225,13 +225,36 @@ void TControl::WndProc(TMessage& m)
     case WM_RBUTTONUP: MouseButton(m, TMouseButton::mbRight, false); break;
     case WM_MOUSEMOVE: MouseMove(static_cast<TShiftState>(m.WParam), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)); break;
     case WM_CANCELMODE: clicked_ = false; break;  // the press ended without a release
-    case CM_MOUSEENTER: mouseInControl_ = true; if (OnMouseEnter) OnMouseEnter(this); break;
-    case CM_MOUSELEAVE: mouseInControl_ = false; if (OnMouseLeave) OnMouseLeave(this); break;
+    case CM_MOUSEENTER: CMMouseEnter(m); break;
+    case CM_MOUSELEAVE: CMMouseLeave(m); break;
     case CM_PARENTFONTCHANGED: if (parentFont_) ParentFontChanged(); break;
     case CM_PARENTCOLORCHANGED: if (parentColor_) ParentColorChanged(); break;
     default: break;
     }
     DefaultHandler(m);
+}
+
+// The mouse entered or left this control (LParam 0), or a child of it (LParam
+// names the child). The parent hears of both, so a form learns that the mouse
+// left any of its controls. A repeated notice changes nothing.
+void TControl::CMMouseEnter(TMessage& m)
+{
+    if (m.LParam == 0) {
+        if (mouseInControl_) return;
+        mouseInControl_ = true;
+        if (OnMouseEnter) OnMouseEnter(this);
+    }
+    if (parent_) parent_->Perform(CM_MOUSEENTER, 0, m.LParam ? m.LParam : reinterpret_cast<LPARAM>(this));
+}
+
+void TControl::CMMouseLeave(TMessage& m)
+{
+    if (m.LParam == 0) {
+        if (!mouseInControl_) return;
+        mouseInControl_ = false;
+        if (OnMouseLeave) OnMouseLeave(this);
+    }
+    if (parent_) parent_->Perform(CM_MOUSELEAVE, 0, m.LParam ? m.LParam : reinterpret_cast<LPARAM>(this));
 }
 
 // ================================================================ TGraphicControl

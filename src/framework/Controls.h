@@ -137,6 +137,8 @@ protected:
 private:
     friend class TWinControl;  // keeps parent_ in step with its list of children
     void MouseButton(TMessage& m, TMouseButton button, bool down);
+    void CMMouseEnter(TMessage& m);
+    void CMMouseLeave(TMessage& m);
     void ParentFontChanged();
     void ParentColorChanged();
 

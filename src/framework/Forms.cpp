@@ -317,7 +317,35 @@ void TApplication::ProcessMessages()
 void TApplication::HandleMessage()
 {
     MSG msg;
-    if (!ProcessMessage(msg)) WaitMessage();
+    if (ProcessMessage(msg)) return;
+    Idle();
+    WaitMessage();
+}
+
+void TApplication::Idle() { DoMouseIdle(); }
+
+// Windows inside a control that are not ours (the browser control's own) send
+// us no mouse messages; when idle, the control under the cursor is looked up
+// from the window there, and enter and leave notices go out when it changed.
+void TApplication::DoMouseIdle()
+{
+    POINT p{};
+    GetCursorPos(&p);
+    TControl* over = nullptr;
+    for (HWND h = WindowFromPoint(p); h && h != GetDesktopWindow() && !over; h = GetAncestor(h, GA_PARENT))
+        over = TWinControl::FindControl(h);
+    if (over == mouseControl_) return;
+    TControl* old = mouseControl_;
+    SetMouseControl(over);
+    if (old) old->Perform(CM_MOUSELEAVE);
+    if (over) over->Perform(CM_MOUSEENTER);
+}
+
+void TApplication::SetMouseControl(TControl* control)
+{
+    if (mouseControl_) RemoveFreeNotification(mouseControl_);
+    mouseControl_ = control;
+    if (mouseControl_) FreeNotification(mouseControl_);
 }
 
 void TApplication::Run()
@@ -341,6 +369,7 @@ void TApplication::Terminate() { PostQuitMessage(0); }
 void TApplication::Notification(TComponent* AComponent, TOperation Operation)
 {
     if (Operation == TOperation::opRemove && AComponent == mainForm_) mainForm_ = nullptr;
+    if (Operation == TOperation::opRemove && AComponent == mouseControl_) mouseControl_ = nullptr;
     TComponent::Notification(AComponent, Operation);
 }
 

@@ -104,8 +104,11 @@ public:
     void BringToFront();
     // Processes every waiting message, then returns.
     void ProcessMessages();
-    // Processes one message, waiting for it if none is there.
+    // Processes one message, waiting for it if none is there (idle first).
     void HandleMessage();
+    // What runs when no message waits: enter and leave notices for the
+    // control under the cursor.
+    void Idle();
     void Run();
     void Terminate();
     bool Terminated() const { return terminated_; }
@@ -122,10 +125,13 @@ public:
 
 private:
     bool ProcessMessage(MSG& msg);
+    void DoMouseIdle();
+    void SetMouseControl(TControl* control);
     bool AppWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     std::unique_ptr<TUtilWindow> window_;
     TForm* mainForm_ = nullptr;  // not owned separately: one of our components
+    TControl* mouseControl_ = nullptr;  // not owned: the control under the cursor when last idle
     std::vector<HWND> hiddenOnMinimize_;
     std::string title_;
     bool terminated_ = false;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 class InputTest : public ::testing::Test {
@@ -138,6 +140,74 @@ TEST_F(InputTest, MouseOverSpeedButtonEntersAndLeavesIt)
     EXPECT_FALSE(button->MouseInControl());
     EXPECT_EQ(enters, 2);
     EXPECT_EQ(leaves, 2);
+}
+
+// A form hears when the mouse leaves any of its controls, with the control named.
+class TLeaveRecorder : public TForm {
+public:
+    using TForm::TForm;
+    void WndProc(TMessage& m) override
+    {
+        if (m.Msg == CM_MOUSELEAVE) leftFrom.push_back(reinterpret_cast<TControl*>(m.LParam));
+        TForm::WndProc(m);
+    }
+    std::vector<TControl*> leftFrom;
+};
+
+TEST_F(InputTest, LeavingAChildIsToldToItsForm)
+{
+    auto* recorder = new TLeaveRecorder(Application());
+    auto* panel = new TCustomControl(recorder);
+    panel->SetParent(recorder);
+    panel->SetBounds(10, 10, 100, 50);
+    auto* inner = new TSpeedButton(recorder);
+    inner->SetParent(panel);
+    inner->SetBounds(5, 5, 20, 20);
+    recorder->HandleNeeded();
+    SendMessageA(panel->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 10));
+    SendMessageA(panel->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(60, 30));
+    ASSERT_EQ(recorder->leftFrom.size(), 1u);
+    EXPECT_EQ(recorder->leftFrom[0], inner);
+    SendMessageA(panel->Handle(), WM_MOUSELEAVE, 0, 0);
+    ASSERT_EQ(recorder->leftFrom.size(), 2u);
+    EXPECT_EQ(recorder->leftFrom[1], panel);
+    // A second leave notice for the same control changes nothing.
+    SendMessageA(panel->Handle(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(recorder->leftFrom.size(), 2u);
+}
+
+LRESULT CALLBACK ForeignProc(HWND h, UINT msg, WPARAM w, LPARAM l) { return DefWindowProcA(h, msg, w, l); }
+
+// A window inside a control that is not ours (as the browser control's are)
+// sends us no mouse messages: the application's idle look-up tells the control.
+TEST_F(InputTest, IdleLookUpTellsEnterAndLeaveThroughForeignChildWindows)
+{
+    auto* host = new TCustomControl(form);
+    host->SetParent(form);
+    host->SetBounds(100, 60, 120, 80);
+    int hostEnters = 0, hostLeaves = 0;
+    host->OnMouseEnter = [&](TObject*) { ++hostEnters; };
+    host->OnMouseLeave = [&](TObject*) { ++hostLeaves; };
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &ForeignProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VkForeignChild";
+    RegisterClassA(&wc);
+    HWND foreign = CreateWindowExA(0, "VkForeignChild", "", WS_CHILD | WS_VISIBLE, 0, 0, 120, 80, host->Handle(),
+                                   nullptr, GetModuleHandleA(nullptr), nullptr);
+    form->Show();
+    const POINT inside = host->ClientToScreen(POINT{60, 40});
+    SetCursorPos(inside.x, inside.y);
+    ASSERT_EQ(WindowFromPoint(inside), foreign);
+    Application()->ProcessMessages();
+    Application()->Idle();
+    EXPECT_EQ(hostEnters, 1);
+    const POINT away = form->ClientToScreen(POINT{-40, -40});
+    SetCursorPos(away.x, away.y);
+    Application()->ProcessMessages();
+    Application()->Idle();
+    EXPECT_EQ(hostLeaves, 1);
+    DestroyWindow(foreign);
 }
 
 // The real cursor: the window under it is the form, and a real click reaches
