@@ -4,6 +4,11 @@
 //   vkprobe wait CLASS TIMEOUT_MS          exit 0 once a visible window of CLASS exists
 //   vkprobe shot FILE.bmp                  writes the whole screen as a 24-bit BMP
 //   vkprobe close CLASS TIMEOUT_MS         posts WM_CLOSE and waits until the window is gone
+//   vkprobe rect CLASS                     prints the window's screen rectangle: left top right bottom
+//   vkprobe hover X Y                      moves the cursor there, so the mouse hooks see it
+//   vkprobe click X Y                      moves the cursor there and clicks the left button
+//   vkprobe press CLASS TEXT               clicks the button or check box with that text in the window
+//   vkprobe save-as FILE TIMEOUT_MS        answers the next save dialog with FILE
 #include <windows.h>
 
 #include <cstdio>
@@ -79,6 +84,92 @@ int Close(const char* cls, DWORD timeout)
     return 1;
 }
 
+void Mouse(DWORD flags)
+{
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = flags;
+    SendInput(1, &in, sizeof(in));
+}
+
+// SetCursorPos alone does not reach Wine's low-level hooks; a zero relative
+// move right after it gives one report.
+int Hover(int x, int y)
+{
+    SetCursorPos(x, y);
+    Mouse(MOUSEEVENTF_MOVE);
+    return 0;
+}
+
+int Click(int x, int y)
+{
+    Hover(x, y);
+    Mouse(MOUSEEVENTF_LEFTDOWN);
+    Mouse(MOUSEEVENTF_LEFTUP);
+    return 0;
+}
+
+int Rect(const char* cls)
+{
+    HWND w = FindVisible(cls);
+    if (!w) return 1;
+    RECT r;
+    GetWindowRect(w, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+struct TTextSearch {
+    const char* Text;
+    HWND Found;
+};
+
+BOOL CALLBACK MatchText(HWND h, LPARAM lp)
+{
+    auto* s = reinterpret_cast<TTextSearch*>(lp);
+    char text[256] = {};
+    GetWindowTextA(h, text, sizeof(text));
+    if (std::strcmp(text, s->Text) != 0) return TRUE;
+    s->Found = h;
+    return FALSE;
+}
+
+int Press(const char* cls, const char* text)
+{
+    HWND w = FindWindowA(cls, nullptr);
+    if (!w) return 1;
+    TTextSearch search{text, nullptr};
+    EnumChildWindows(w, &MatchText, reinterpret_cast<LPARAM>(&search));
+    if (!search.Found) return 1;
+    PostMessageA(search.Found, BM_CLICK, 0, 0);
+    return 0;
+}
+
+// The explorer-style dialog's file name box is control 0x47c (a ComboBoxEx32
+// whose inner Edit carries the same id); the classic one's is 0x480.
+int SaveAs(const char* file, DWORD timeout)
+{
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeout) {
+        HWND dialog = FindVisible("#32770");
+        if (dialog) {
+            HWND box = GetDlgItem(dialog, 0x47c);
+            if (box) {
+                HWND edit = FindWindowExA(box, nullptr, "ComboBox", nullptr);
+                if (edit) edit = FindWindowExA(edit, nullptr, "Edit", nullptr);
+                SendMessageA(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file));
+            } else if ((box = GetDlgItem(dialog, 0x480))) {
+                SendMessageA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file));
+            }
+            PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(20);
+    }
+    std::fprintf(stderr, "vkprobe: no save dialog after %lu ms\n", timeout);
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -86,6 +177,12 @@ int main(int argc, char** argv)
     if (argc >= 4 && !std::strcmp(argv[1], "wait")) return Wait(argv[2], std::strtoul(argv[3], nullptr, 10));
     if (argc >= 3 && !std::strcmp(argv[1], "shot")) return Shot(argv[2]);
     if (argc >= 4 && !std::strcmp(argv[1], "close")) return Close(argv[2], std::strtoul(argv[3], nullptr, 10));
-    std::fprintf(stderr, "usage: vkprobe wait CLASS MS | shot FILE.bmp | close CLASS MS\n");
+    if (argc >= 3 && !std::strcmp(argv[1], "rect")) return Rect(argv[2]);
+    if (argc >= 4 && !std::strcmp(argv[1], "hover")) return Hover(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (argc >= 4 && !std::strcmp(argv[1], "click")) return Click(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (argc >= 4 && !std::strcmp(argv[1], "press")) return Press(argv[2], argv[3]);
+    if (argc >= 4 && !std::strcmp(argv[1], "save-as")) return SaveAs(argv[2], std::strtoul(argv[3], nullptr, 10));
+    std::fprintf(stderr, "usage: vkprobe wait CLASS MS | shot FILE.bmp | close CLASS MS | rect CLASS |\n"
+                         "               hover X Y | click X Y | press CLASS TEXT | save-as FILE MS\n");
     return 2;
 }
