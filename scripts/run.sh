@@ -1,7 +1,13 @@
 #!/bin/bash
-# The run command: set up, build, start Vendrake.exe under Wine. With no DISPLAY
-# it runs on a private Xvfb, saves a screenshot once the main window shows, and
-# ends the program.
+# The run command: set up, build, then start the demo (a loopback web server
+# with a sample movie, a demo page that stands in for a browser window) and
+# Vendrake under Wine.
+#
+# With a DISPLAY you use it: hover the movie on the demo page, press Save on
+# the toolbar and choose a file. With no DISPLAY it runs on a private Xvfb and
+# does that itself, once through the URL cache and once by download (the
+# option "设置了3721的私隐策略"), checks each saved file against the served
+# movie, saves screenshots and ends everything.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 set -e
@@ -10,32 +16,102 @@ vk_build x86_64
 set +e
 
 BIN="$VK_BUILD/x86_64/bin"
+DEMO="$VK_BUILD/x86_64/demo"
+OUT="$VK_BUILD/demo-output"
+PROBE=("$WINE64" ./vkprobe.exe)
 trap vk_stop_session EXIT
 
-if [ -n "${DISPLAY:-}" ]; then
-    vk_start_wine
-    vk_log "starting Vendrake on $DISPLAY (inside the Wine desktop window)"
-    (cd "$BIN" && "$WINE64" ./Vendrake.exe)
-    exit $?
-fi
-
-vk_start_xvfb
+interactive=0
+[ -n "${DISPLAY:-}" ] && interactive=1
+[ $interactive = 0 ] && vk_start_xvfb
 vk_start_wine
-vk_log "no DISPLAY: running on Xvfb $DISPLAY"
-(cd "$BIN" && exec "$WINE64" ./Vendrake.exe </dev/null >/dev/null 2>&1) &
+mkdir -p "$OUT"
+rm -f "$OUT"/*
+
+# The web server: 127.0.0.1 only, ends by itself after an hour at most.
+rm -f "$OUT/port"
+python3 "$VK_ROOT/tools/demo_server.py" "$DEMO" 3600 "$OUT/port" 2>"$OUT/server.log" &
+VK_PIDS+=($!)
+for _ in $(seq 1 100); do [ -s "$OUT/port" ] && break; sleep 0.05; done
+PORT=$(cat "$OUT/port")
+PAGE="http://127.0.0.1:$PORT/index.html"
+MOVIE_URL="http://127.0.0.1:$PORT/movies/sample.swf"
+vk_log "demo server on 127.0.0.1:$PORT serving $DEMO"
+
+cd "$BIN"
+# The demo page, with the movie already in the URL cache as a browser would have it.
+"$WINE64" ./DemoPage.exe "$PAGE" "movies/sample.swf" --prime-cache "$MOVIE_URL" \
+    "Z:$DEMO/movies/sample.swf" --seconds 3600 </dev/null >"$OUT/demopage.log" 2>&1 &
+VK_PIDS+=($!)
+"${PROBE[@]}" wait VendrakeFakePage 20000 </dev/null || { vk_log "the demo page did not show"; exit 1; }
+"$WINE64" ./Vendrake.exe </dev/null >/dev/null 2>&1 &
 app=$!
 VK_PIDS+=($app)
-SHOT="$VK_BUILD/screenshot-main.png"
-status=0
-# The window shrinks away one second after it shows: capture it at once.
-if (cd "$BIN" && "$WINE64" ./vkprobe.exe wait TfrmMain 20000 && "$WINE64" ./vkprobe.exe shot main.bmp) </dev/null; then
-    convert "$BIN/main.bmp" "$SHOT" && rm -f "$BIN/main.bmp"
-    vk_log "main window shown; screenshot saved to $SHOT"
-else
-    vk_log "the main window did not show"
-    status=1
+
+if [ $interactive = 1 ]; then
+    vk_log "Vendrake and the demo page run inside the Wine desktop window on $DISPLAY."
+    vk_log "Hover the movie, press Save (the floppy disk) on the toolbar and choose a file."
+    wait $app
+    exit 0
 fi
-(cd "$BIN" && "$WINE64" ./vkprobe.exe close TfrmMain 10000) </dev/null
+
+status=0
+shot() {  # shot NAME: a PNG of the whole screen into the output folder
+    "${PROBE[@]}" shot "$1.bmp" </dev/null && convert "$1.bmp" "$OUT/$1.png" && rm -f "$1.bmp"
+}
+# The window shrinks away one second after it shows: capture it at once.
+if "${PROBE[@]}" wait TfrmMain 20000 </dev/null; then
+    shot main-window
+    vk_log "main window shown"
+else
+    vk_log "the main window did not show"; exit 1
+fi
+
+# grab ROUTE: hover the movie, wait for the toolbar, press Save, answer the
+# dialog with a file in the output folder, and compare it with the served movie.
+grab() {
+    local route="$1" target="$OUT/saved-$1.swf"
+    # Under Wine a moved cursor can be reported late, or at its old place, so
+    # move off the page and back onto the movie until the toolbar shows.
+    local try shown=0
+    for try in 1 2 3 4 5; do
+        "${PROBE[@]}" hover 850 150 </dev/null
+        "${PROBE[@]}" hover $((280 + try * 7)) $((240 + try * 5)) </dev/null
+        if "${PROBE[@]}" wait TfrmGet 3000 </dev/null; then shown=1; break; fi
+    done
+    if [ $shown = 0 ]; then
+        vk_log "$route: the toolbar did not appear over the movie"; return 1
+    fi
+    shot "toolbar-$route"
+    read -r left top _ _ < <("${PROBE[@]}" rect TfrmGet </dev/null | tr -d '\r')
+    "${PROBE[@]}" click $((left + 14)) $((top + 13)) </dev/null   # the Save button
+    if ! "${PROBE[@]}" wait "#32770" 10000 </dev/null; then
+        vk_log "$route: no save dialog"; return 1
+    fi
+    shot "save-dialog-$route"
+    "${PROBE[@]}" save-as "Z:$target" 5000 </dev/null
+    for _ in $(seq 1 100); do
+        [ -s "$target" ] && cmp -s "$target" "$DEMO/movies/sample.swf" && break
+        sleep 0.1
+    done
+    if cmp -s "$target" "$DEMO/movies/sample.swf"; then
+        vk_log "$route: saved $target, byte-identical to the served movie"
+    else
+        vk_log "$route: $target is missing or differs from the served movie"; return 1
+    fi
+}
+
+grab cache || status=1
+# The download route: bring the window back from the tray, tick the option.
+"${PROBE[@]}" post TfrmMain 0x420 200 0x201 </dev/null
+sleep 0.5
+"${PROBE[@]}" press TfrmMain "设置了3721的私隐策略" </dev/null
+sleep 0.3
+grab download || status=1
+
+"${PROBE[@]}" close TfrmMain 10000 </dev/null
 for _ in $(seq 1 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$app" 2>/dev/null; then vk_log "Vendrake did not end by itself"; status=1; else vk_log "Vendrake ended"; fi
+kill -0 "$app" 2>/dev/null && { vk_log "Vendrake did not end by itself"; status=1; }
+cp "$OUT/main-window.png" "$VK_BUILD/screenshot-main.png" 2>/dev/null
+vk_log "screenshots and saved movies are in $OUT"
 exit $status

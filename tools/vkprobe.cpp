@@ -9,6 +9,8 @@
 //   vkprobe click X Y                      moves the cursor there and clicks the left button
 //   vkprobe press CLASS TEXT               clicks the button or check box with that text in the window
 //   vkprobe save-as FILE TIMEOUT_MS        answers the next save dialog with FILE
+//   vkprobe post CLASS MSG WPARAM LPARAM   posts a message to the window of that class
+//   vkprobe list                           prints every top-level window: class, visible, rect, process
 #include <windows.h>
 
 #include <cstdio>
@@ -92,11 +94,18 @@ void Mouse(DWORD flags)
     SendInput(1, &in, sizeof(in));
 }
 
-// SetCursorPos alone does not reach Wine's low-level hooks; a zero relative
-// move right after it gives one report.
+// SetCursorPos alone does not reach Wine's low-level hooks, and the move comes
+// back from the X server later, sometimes as a late report of the old position.
+// So: move, wait until the cursor is there, report once, let the late reports
+// arrive, then report once more from where the cursor now surely is.
 int Hover(int x, int y)
 {
     SetCursorPos(x, y);
+    const DWORD start = GetTickCount();
+    POINT p{};
+    while (GetCursorPos(&p) && (p.x != x || p.y != y) && GetTickCount() - start < 1000) Sleep(5);
+    Mouse(MOUSEEVENTF_MOVE);
+    Sleep(800);
     Mouse(MOUSEEVENTF_MOVE);
     return 0;
 }
@@ -170,6 +179,20 @@ int SaveAs(const char* file, DWORD timeout)
     return 1;
 }
 
+BOOL CALLBACK PrintWindow(HWND h, LPARAM)
+{
+    char cls[128] = {}, text[128] = {};
+    GetClassNameA(h, cls, sizeof(cls));
+    GetWindowTextA(h, text, sizeof(text));
+    RECT r{};
+    GetWindowRect(h, &r);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    std::printf("%p %-28s %s %ld,%ld-%ld,%ld pid %lu \"%s\"\n", static_cast<void*>(h), cls,
+                IsWindowVisible(h) ? "visible" : "hidden ", r.left, r.top, r.right, r.bottom, pid, text);
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -178,11 +201,37 @@ int main(int argc, char** argv)
     if (argc >= 3 && !std::strcmp(argv[1], "shot")) return Shot(argv[2]);
     if (argc >= 4 && !std::strcmp(argv[1], "close")) return Close(argv[2], std::strtoul(argv[3], nullptr, 10));
     if (argc >= 3 && !std::strcmp(argv[1], "rect")) return Rect(argv[2]);
+    if (argc >= 2 && !std::strcmp(argv[1], "list")) return EnumWindows(&PrintWindow, 0) ? 0 : 1;
+    if (argc >= 4 && !std::strcmp(argv[1], "at")) {
+        HWND w = WindowFromPoint(POINT{std::atoi(argv[2]), std::atoi(argv[3])});
+        return PrintWindow(w, 0) ? 0 : 1;
+    }
+    if (argc >= 4 && !std::strcmp(argv[1], "watch")) {
+        const DWORD start = GetTickCount(), span = std::strtoul(argv[3], nullptr, 10);
+        int last = -1;
+        while (GetTickCount() - start < span) {
+            HWND w = FindWindowA(argv[2], nullptr);
+            const int now = w && IsWindowVisible(w);
+            if (now != last) std::printf("%5lu ms: %s\n", GetTickCount() - start, now ? "visible" : "hidden");
+            last = now;
+            Sleep(5);
+        }
+        return 0;
+    }
+    if (argc >= 6 && !std::strcmp(argv[1], "post")) {
+        HWND w = FindWindowA(argv[2], nullptr);
+        if (!w) return 1;
+        return PostMessageA(w, std::strtoul(argv[3], nullptr, 0), std::strtoul(argv[4], nullptr, 0),
+                            std::strtol(argv[5], nullptr, 0))
+                   ? 0
+                   : 1;
+    }
     if (argc >= 4 && !std::strcmp(argv[1], "hover")) return Hover(std::atoi(argv[2]), std::atoi(argv[3]));
     if (argc >= 4 && !std::strcmp(argv[1], "click")) return Click(std::atoi(argv[2]), std::atoi(argv[3]));
     if (argc >= 4 && !std::strcmp(argv[1], "press")) return Press(argv[2], argv[3]);
     if (argc >= 4 && !std::strcmp(argv[1], "save-as")) return SaveAs(argv[2], std::strtoul(argv[3], nullptr, 10));
     std::fprintf(stderr, "usage: vkprobe wait CLASS MS | shot FILE.bmp | close CLASS MS | rect CLASS |\n"
-                         "               hover X Y | click X Y | press CLASS TEXT | save-as FILE MS\n");
+                         "               hover X Y | click X Y | press CLASS TEXT | save-as FILE MS |\n"
+                         "               post CLASS MSG WPARAM LPARAM\n");
     return 2;
 }

@@ -74,6 +74,14 @@ void TfrmMain::BuildMenu()
     SaveDialog1->SetName("SaveDialog1");
     SaveDialog1->DefaultExt = ".swf";
     SaveDialog1->Filter = "Flash File(*.swf)|*.swf";
+    IECache1 = new TIECache(this);
+    IECache1->SetName("IECache1");
+    IECache1->SetFilterOptions(
+        FilterOptionBit(TFilterOption::NORMAL_ENTRY) | FilterOptionBit(TFilterOption::STICKY_ENTRY) |
+        FilterOptionBit(TFilterOption::COOKIE_ENTRY) | FilterOptionBit(TFilterOption::URLHISTORY_ENTRY) |
+        FilterOptionBit(TFilterOption::TRACK_OFFLINE_ENTRY) | FilterOptionBit(TFilterOption::TRACK_ONLINE_ENTRY));
+    IECache1->SetSearchPattern(TSearchPattern::spAll);
+    IECache1->OnEntry = [this](TObject* s, bool& cancel) { IECache1Entry(s, cancel); };
     auto item = [this](const char* name, const char* caption, TNotifyEvent click) {
         auto* i = new TMenuItem(this);
         i->SetName(name);
@@ -172,7 +180,9 @@ void TfrmMain::SetToolbar(TfrmGet* toolbar)
 {
     if (frmGet_) RemoveFreeNotification(frmGet_);
     frmGet_ = toolbar;
-    if (frmGet_) FreeNotification(frmGet_);
+    if (!frmGet_) return;
+    FreeNotification(frmGet_);
+    frmGet_->OnSave = [this](TObject*) { SaveMovie(); };
 }
 
 void TfrmMain::SetPreview(TfrmView* preview)

@@ -9,6 +9,7 @@
 #include "ExtCtrls.h"
 #include "Forms.h"
 #include "HitState.h"
+#include "IECache.h"
 #include "InspectHost.h"
 #include "MapFileUnit.h"
 #include "OleCtrls.h"
@@ -38,6 +39,7 @@ public:
 
     // Components, in declaration order.
     TSaveDialog* SaveDialog1 = nullptr;
+    TIECache* IECache1 = nullptr;
     TMenuItem* Q1 = nullptr;
     TMenuItem* N1 = nullptr;
     TMenuItem* H1 = nullptr;
@@ -66,6 +68,9 @@ public:
 
     // The page inspection's operations; their code lives in the inspection layer.
     void InspectPoint(int x, int y);
+    // The toolbar's Save: resolve, ask for a file, copy from the cache or download.
+    void SaveMovie();
+    void IECache1Entry(TObject* Sender, bool& Cancel);
     ComPtr<IHTMLDocument2> GetDocumentOfWindow(HWND window);
     TFollowResult FollowFrame(ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D);
 
@@ -105,6 +110,8 @@ protected:
 
 private:
     void BuildLayout();
+    void DownloadMovie();
+    void CopyMovieFromCache();
     void BuildMenu();
     void HookReport();
     void RestoreFromTray();

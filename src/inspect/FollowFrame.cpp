@@ -39,6 +39,25 @@ TFollowResult FollowInPreview(IInspectHost& host, IHTMLFrameBase* frame)
     return TFollowResult::frEnd;
 }
 
+// Hears of the overlay's end. The overlay frees itself when it is closed (its
+// close action), which the person can do with Alt+F4 while it is the active
+// window during the load; the follow-up must then not free it again.
+class TOverlayWatch : public TComponent {
+public:
+    explicit TOverlayWatch(TfrmGeting* overlay) : TComponent(nullptr), overlay_(overlay) { FreeNotification(overlay); }
+    const char* ClassName() const override { return "TOverlayWatch"; }
+    // The overlay, or null once it has gone.
+    TfrmGeting* Overlay() const { return overlay_; }
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        if (Operation == TOperation::opRemove && AComponent == overlay_) overlay_ = nullptr;
+        TComponent::Notification(AComponent, Operation);
+    }
+
+private:
+    TfrmGeting* overlay_;  // not owned
+};
+
 // The main-browser follow-up's state that must not outlive it: the please-wait
 // overlay over the window under the cursor, the cursor held inside that window,
 // and the paused hook. Ending it frees the overlay, lets the cursor go over the
@@ -49,16 +68,17 @@ public:
     {
         HookLibrary().Disable();
         const RECT& hit = host.HitState().HitRect;
-        overlay_.reset(new TfrmGeting(nullptr));  // owned here: one per follow-up
-        overlay_->AfterConstruction();
-        overlay_->SetBounds(hit.left, hit.top, hit.right - hit.left, hit.bottom - hit.top);
-        overlay_->Show();
+        auto* overlay = new TfrmGeting(nullptr);  // one per follow-up, freed by the session
+        watch_.reset(new TOverlayWatch(overlay));
+        overlay->AfterConstruction();
+        overlay->SetBounds(hit.left, hit.top, hit.right - hit.left, hit.bottom - hit.top);
+        overlay->Show();
         ClipCursor(&hit);
         screen_ = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     }
     ~TFollowSession()
     {
-        overlay_.reset();
+        if (TfrmGeting* overlay = watch_->Overlay()) overlay->Free();
         ClipCursor(&screen_);
         HookLibrary().Enable(host_.MainHandle());
     }
@@ -67,7 +87,7 @@ public:
 
 private:
     IInspectHost& host_;
-    TOwnedComponent<TfrmGeting> overlay_;
+    TOwnedComponent<TOverlayWatch> watch_;
     RECT screen_{};
 };
 

@@ -1,0 +1,273 @@
+#include "XFGetThread.h"
+
+#include "Dialogs.h"
+#include "FetchRules.h"
+#include "ThCrkUrl.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <stdexcept>
+
+namespace {
+
+constexpr DWORD QueryLength = 2048;  // the query answers keep the buffer's last two bytes zero
+constexpr DWORD TimeoutOptions[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+                                    INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
+                                    INTERNET_OPTION_DATA_RECEIVE_TIMEOUT};
+constexpr const char* FormHeader = "Content-Type: application/x-www-form-urlencoded";
+constexpr const char* NotHtmlMessage = "不是text/html格式";
+
+// Windows hands a session's time-outs down to its connections and requests;
+// Wine does not (a request of a session with a 10 s receive time-out waits for
+// an answer for ever there), so every handle gets them. Results are ignored:
+// not every handle kind takes every option.
+void SetTimeouts(HINTERNET h)
+{
+    if (!h) return;  // a null handle would set the process-wide defaults
+    for (DWORD option : TimeoutOptions) {
+        DWORD value = XF_GetThread::TimeoutMs;
+        InternetSetOptionA(h, option, &value, sizeof(value));
+    }
+}
+
+bool DirectoryExists(const std::string& dir)
+{
+    const DWORD a = GetFileAttributesA(dir.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void ForceDirectories(const std::string& dir)
+{
+    for (const std::string& d : DirectoryChain(dir)) {
+        if (DirectoryExists(d)) continue;
+        if (!CreateDirectoryA(d.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("cannot create the folder " + d);
+    }
+}
+
+TKernelHandle CreateTargetFile(const std::string& name)
+{
+    const std::string dir = DirectoryPart(name);
+    if (!dir.empty() && !DirectoryExists(dir)) ForceDirectories(dir);
+    TKernelHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw std::runtime_error("cannot create the file " + name);
+    return file;
+}
+
+void WriteAll(HANDLE file, const char* data, DWORD length)
+{
+    DWORD written = 0;
+    if (!WriteFile(file, data, length, &written, nullptr) || written != length)
+        throw std::runtime_error("cannot write the file");
+}
+
+}  // namespace
+
+XF_GetThread::XF_GetThread(const TCrackUrl* url, std::string userAgent, std::string referer, std::string userName,
+                           std::string password, uint8_t accessType, std::string proxyHost, int proxyPort,
+                           std::string proxyUser, std::string proxyPassword, TDoneEvent onDone,
+                           TProgressEvent onProgress, TNotifyEvent onTerminate)
+    : userAgent_(std::move(userAgent)),
+      url_(url),
+      referer_(std::move(referer)),
+      userName_(std::move(userName)),
+      password_(std::move(password)),
+      onDone_(std::move(onDone)),
+      accessType_(accessType),
+      proxyHost_(std::move(proxyHost)),
+      proxyPort_(proxyPort),
+      proxyUser_(std::move(proxyUser)),
+      proxyPassword_(std::move(proxyPassword)),
+      onProgress_(std::move(onProgress))
+{
+    SetFreeOnTerminate(true);
+    OnTerminate = std::move(onTerminate);
+}
+
+XF_GetThread::~XF_GetThread() { CloseHandles(); }
+
+HINTERNET XF_GetThread::Slot(const TInternetHandle& h)
+{
+    std::lock_guard<std::mutex> lock(handleLock_);
+    return h.get();
+}
+
+void XF_GetThread::SetSlot(TInternetHandle& slot, HINTERNET h)
+{
+    std::lock_guard<std::mutex> lock(handleLock_);
+    slot.reset(h);
+}
+
+void XF_GetThread::CloseHandles()
+{
+    TInternetHandle request, connection, root;
+    {
+        std::lock_guard<std::mutex> lock(handleLock_);
+        request = std::move(request_);
+        connection = std::move(connection_);
+        root = std::move(root_);
+    }
+    request.reset();
+    connection.reset();
+    root.reset();
+}
+
+void XF_GetThread::Execute()
+{
+    // Whichever way Execute is left, the handles are closed last.
+    struct TCloseLast {
+        XF_GetThread* self;
+        ~TCloseLast() { self->CloseHandles(); }
+    } closeLast{this};
+    done_ = false;
+    // Give the thread its message queue now, so a WM_QUIT posted to stop it is
+    // not lost before the send loop looks for it.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    if (!Download()) done_ = true;
+}
+
+bool XF_GetThread::Download()
+{
+    if (userAgent_.empty()) userAgent_ = DefaultUserAgent;
+
+    std::string proxy;
+    DWORD access = 0;
+    bool knownAccess = true;
+    switch (accessType_) {
+    case 0: access = INTERNET_OPEN_TYPE_DIRECT; break;
+    case 1:
+        access = INTERNET_OPEN_TYPE_PROXY;
+        proxy = proxyHost_ + ":" + std::to_string(proxyPort_);
+        break;
+    case 2: access = INTERNET_OPEN_TYPE_PRECONFIG; break;
+    default: knownAccess = false; break;
+    }
+    if (knownAccess)
+        SetSlot(root_, InternetOpenA(userAgent_.c_str(), access, proxy.empty() ? nullptr : proxy.c_str(), nullptr, 0));
+    HINTERNET root = Slot(root_);
+    if (!root || Terminated()) return false;
+
+    SetTimeouts(root);
+
+    SetSlot(connection_, InternetConnectA(root, url_->HostName(), url_->Port(), url_->UserName(),
+                                          url_->Password(), INTERNET_SERVICE_HTTP, 0, 0));
+    HINTERNET connection = Slot(connection_);
+    if (!connection || Terminated()) return false;
+    SetTimeouts(connection);
+
+    if (Verb.empty()) Verb = "GET";
+    const std::string object = std::string(url_->UrlPath()) + url_->ExtraInfo();
+    SetSlot(request_, HttpOpenRequestA(connection, Verb.c_str(), object.c_str(), "HTTP/1.0",
+                                       referer_.empty() ? nullptr : referer_.c_str(), nullptr,
+                                       INTERNET_FLAG_NO_CACHE_WRITE, 0));
+    if (!Slot(request_) || Terminated()) return false;
+    SetTimeouts(Slot(request_));
+
+    // Send, and send once more with credentials after a first 401 or 407.
+    bool retried = false;
+    for (;;) {
+        DispatchOwnMessages();
+        if (!SendRequest(Slot(request_)) || Terminated()) return false;
+        if (!QueryHeader(Slot(request_), HTTP_QUERY_STATUS_CODE) || Terminated()) return false;
+        const std::optional<int32_t> status = ParseDecimal(buffer_);
+        if (!status) throw std::runtime_error("the status code is not a number");
+        const bool proxyDenied = *status == 407, denied = *status == 401;
+        if (retried) {
+            if (proxyDenied || denied) return false;
+            break;
+        }
+        if (!proxyDenied && !denied) break;
+        auto setOption = [this](DWORD option, const std::string& value) {
+            // Bounded by the buffer: a longer value is cut, never written past it.
+            const size_t n = std::min(value.size(), sizeof(buffer_) - 1);
+            std::memcpy(buffer_, value.data(), n);
+            buffer_[n] = '\0';
+            if (HINTERNET request = Slot(request_)) InternetSetOptionA(request, option, buffer_, static_cast<DWORD>(n));
+        };
+        if (proxyDenied) {
+            setOption(INTERNET_OPTION_PROXY_USERNAME, proxyUser_);
+            setOption(INTERNET_OPTION_PROXY_PASSWORD, proxyPassword_);
+        } else {
+            setOption(INTERNET_OPTION_USERNAME, userName_);
+            setOption(INTERNET_OPTION_PASSWORD, password_);
+        }
+        retried = true;
+    }
+
+    if (!QueryHeader(Slot(request_), HTTP_QUERY_CONTENT_TYPE) || Terminated()) {
+        // A stopped download fails here too; that is no news about the content.
+        if (!Terminated()) Synchronize([] { ShowMessage(NotHtmlMessage); });
+        return false;
+    }
+
+    if (QueryHeader(Slot(request_), HTTP_QUERY_CONTENT_LENGTH)) {
+        const std::optional<int32_t> length = ParseDecimal(buffer_);
+        if (!length) throw std::runtime_error("the content length is not a number");
+        contentLength_ = *length;
+    } else {
+        contentLength_ = UnknownContentLength;
+    }
+
+    TKernelHandle file;
+    if (SaveToFile) {
+        file = CreateTargetFile(url_->LocalFileName());
+        content_.clear();
+    }
+
+    for (;;) {
+        if (Terminated()) return false;  // the file closes with its owner
+        std::memset(buffer_, 0, sizeof(buffer_));
+        bytesRead_ = 0;
+        if (!InternetReadFile(Slot(request_), buffer_, sizeof(buffer_), &bytesRead_)) return false;
+        if (bytesRead_ == 0) {
+            Sleep(200);
+            file.reset();
+            done_ = true;
+            if (onDone_) Synchronize([this] { DoDone(); });
+            Sleep(500);
+            return true;
+        }
+        if (file) WriteAll(file.get(), buffer_, bytesRead_);
+        buffer_[QueryLength] = '\0';
+        content_.append(buffer_);  // up to the chunk's first zero byte
+        received_ += static_cast<int>(bytesRead_);
+        if (onProgress_) Synchronize([this] { DoProgress(); });
+    }
+}
+
+bool XF_GetThread::SendRequest(HINTERNET request)
+{
+    if (PostData.empty()) return HttpSendRequestA(request, nullptr, 0, nullptr, 0) != FALSE;
+    return HttpSendRequestA(request, FormHeader, static_cast<DWORD>(std::strlen(FormHeader)), PostData.data(),
+                            static_cast<DWORD>(PostData.size())) != FALSE;
+}
+
+bool XF_GetThread::QueryHeader(HINTERNET request, DWORD info)
+{
+    std::memset(buffer_, 0, sizeof(buffer_));
+    DWORD length = QueryLength, index = 0;
+    if (!HttpQueryInfoA(request, info, buffer_, &length, &index)) return false;
+    buffer_[std::min<DWORD>(length, QueryLength)] = '\0';
+    return true;
+}
+
+void XF_GetThread::DispatchOwnMessages()
+{
+    // Only WM_QUIT is ever posted here (by the request's Stop): it stops the download.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            Terminate();
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void XF_GetThread::DoProgress() { onProgress_(this, contentLength_, received_); }
+
+void XF_GetThread::DoDone() { onDone_(content_); }

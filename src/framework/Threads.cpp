@@ -1,0 +1,190 @@
+#include "Threads.h"
+
+#include <process.h>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr UINT CM_SYNCHRONIZE = WM_USER + 0x100;
+
+struct TSyncCall {
+    const std::function<void()>* Method;
+    std::exception_ptr Error;
+};
+
+LRESULT CALLBACK SyncWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == CM_SYNCHRONIZE) {
+        auto* call = reinterpret_cast<TSyncCall*>(lParam);
+        try {
+            (*call->Method)();
+        } catch (...) {
+            call->Error = std::current_exception();  // handed back to the worker
+        }
+        return 1;
+    }
+    return DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+// The receiver of synchronised calls: a message-only window of the thread that
+// made the first TThread. It lives for the process, like the application object,
+// so it is not among the counted handles that leak checks compare.
+class TSyncWindow {
+public:
+    TSyncWindow() : thread_(GetCurrentThreadId())
+    {
+        const HINSTANCE inst = GetModuleHandleA(nullptr);
+        WNDCLASSA wc{};
+        if (!GetClassInfoA(inst, ClassName, &wc)) {
+            wc = WNDCLASSA{};
+            wc.lpfnWndProc = &SyncWindowProc;
+            wc.hInstance = inst;
+            wc.lpszClassName = ClassName;
+            RegisterClassA(&wc);
+        }
+        wnd_ = CreateWindowExA(0, ClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
+    }
+    ~TSyncWindow()
+    {
+        if (wnd_ && GetCurrentThreadId() == thread_) DestroyWindow(wnd_);
+    }
+    TSyncWindow(const TSyncWindow&) = delete;
+    TSyncWindow& operator=(const TSyncWindow&) = delete;
+
+    HWND Handle() const { return wnd_; }
+    DWORD Thread() const { return thread_; }
+
+private:
+    static constexpr const char* ClassName = "TThreadSyncWindow";
+    DWORD thread_;
+    HWND wnd_ = nullptr;
+};
+
+TSyncWindow& SyncWindow()
+{
+    static TSyncWindow window;  // made by the first TThread's constructor
+    return window;
+}
+
+}  // namespace
+
+DWORD TThread::MainThreadID() { return SyncWindow().Thread(); }
+
+TThread::TThread()
+{
+    SyncWindow();
+    const uintptr_t h = _beginthreadex(nullptr, 0, &ThreadProc, this, CREATE_SUSPENDED, &threadId_);
+    if (!h) throw std::runtime_error("cannot create a thread");
+    handle_.reset(reinterpret_cast<HANDLE>(h));
+}
+
+TThread::~TThread()
+{
+    // A FreeOnTerminate thread deletes itself on its own thread: nothing to wait for.
+    if (!handle_ || GetCurrentThreadId() == threadId_) return;
+    if (!started_) {
+        cancelled_ = true;  // ThreadProc returns at once without Execute
+        ResumeThread(handle_.get());
+        WaitForSingleObject(handle_.get(), INFINITE);
+        return;
+    }
+    Terminate();
+    WaitForWorker(handle_.get());
+}
+
+void TThread::Resume()
+{
+    if (started_ || !handle_) return;
+    started_ = true;
+    ResumeThread(handle_.get());
+}
+
+DWORD TThread::WaitFor()
+{
+    if (freeOnTerminate_) throw std::logic_error("WaitFor on a thread that frees itself");
+    if (GetCurrentThreadId() == threadId_) throw std::logic_error("a thread cannot wait for itself");
+    WaitForWorker(handle_.get());
+    DWORD code = 0;
+    GetExitCodeThread(handle_.get(), &code);
+    return code;
+}
+
+void TThread::Synchronize(const std::function<void()>& method)
+{
+    const TSyncWindow& target = SyncWindow();
+    if (GetCurrentThreadId() == target.Thread()) {
+        method();
+        return;
+    }
+    TSyncCall call{&method, nullptr};
+    // Served by the user-interface thread whenever it looks at its messages;
+    // returns at once (without running method) if that window is gone.
+    SendMessageA(target.Handle(), CM_SYNCHRONIZE, 0, reinterpret_cast<LPARAM>(&call));
+    if (call.Error) std::rethrow_exception(call.Error);
+}
+
+void TThread::DoTerminate()
+{
+    if (OnTerminate) Synchronize([this] { OnTerminate(this); });
+}
+
+unsigned __stdcall TThread::ThreadProc(void* p)
+{
+    auto* self = static_cast<TThread*>(p);
+    if (self->cancelled_) return 0;
+    // Nothing may unwind out of a thread entry.
+    try {
+        self->Execute();
+    } catch (...) {
+        self->fatal_ = std::current_exception();
+    }
+    try {
+        self->DoTerminate();
+    } catch (...) {
+    }
+    const bool freeIt = self->freeOnTerminate_;
+    self->finished_ = true;  // the object may be deleted by its owner from here on
+    if (freeIt) {
+        try {
+            delete self;
+        } catch (...) {
+        }
+    }
+    return 0;
+}
+
+DWORD WaitForWorker(HANDLE object, DWORD timeoutMs)
+{
+    const ULONGLONG deadline = timeoutMs == INFINITE ? 0 : GetTickCount64() + timeoutMs;
+    for (;;) {
+        DWORD wait = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const ULONGLONG now = GetTickCount64();
+            wait = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+        }
+        const DWORD r = MsgWaitForMultipleObjects(1, &object, FALSE, wait, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0 + 1) {
+            MSG msg;
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // serves sent messages only
+            continue;
+        }
+        return r;
+    }
+}
+
+bool ServeSentMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs)
+{
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (done()) return true;
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        if (timeoutMs != INFINITE && elapsed >= timeoutMs) return false;
+        // Short waits: done() may turn true without a message waking us.
+        DWORD wait = 20;
+        if (timeoutMs != INFINITE && timeoutMs - elapsed < wait) wait = static_cast<DWORD>(timeoutMs - elapsed);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_SENDMESSAGE);
+    }
+}
