@@ -72,24 +72,27 @@ fi
 grab() {
     local route="$1" target="$OUT/saved-$1.swf"
     # Under Wine a moved cursor can be reported late, or at its old place, so
-    # move off the page and back onto the movie until the toolbar shows.
-    local try shown=0
+    # move off the page and back onto the movie until the toolbar shows and
+    # stays, then press Save until the dialog opens.
+    local try opened=0 left top
     for try in 1 2 3 4 5; do
         "${PROBE[@]}" hover 850 150 </dev/null
         "${PROBE[@]}" hover $((280 + try * 7)) $((240 + try * 5)) </dev/null
-        if "${PROBE[@]}" wait TfrmGet 3000 </dev/null; then shown=1; break; fi
+        "${PROBE[@]}" wait TfrmGet 3000 </dev/null || continue
+        sleep 1
+        "${PROBE[@]}" wait TfrmGet 100 </dev/null 2>/dev/null || continue
+        shot "toolbar-$route"
+        read -r left top _ _ < <("${PROBE[@]}" rect TfrmGet </dev/null | tr -d '\r')
+        [ -n "$left" ] || continue
+        "${PROBE[@]}" click $((left + 14)) $((top + 13)) </dev/null   # the Save button
+        if "${PROBE[@]}" wait "#32770" 5000 </dev/null 2>/dev/null; then opened=1; break; fi
     done
-    if [ $shown = 0 ]; then
-        vk_log "$route: the toolbar did not appear over the movie"; return 1
-    fi
-    shot "toolbar-$route"
-    read -r left top _ _ < <("${PROBE[@]}" rect TfrmGet </dev/null | tr -d '\r')
-    "${PROBE[@]}" click $((left + 14)) $((top + 13)) </dev/null   # the Save button
-    if ! "${PROBE[@]}" wait "#32770" 10000 </dev/null; then
-        vk_log "$route: no save dialog"; return 1
+    if [ $opened = 0 ]; then
+        vk_log "$route: the toolbar's Save never opened the save dialog"; return 1
     fi
     shot "save-dialog-$route"
-    "${PROBE[@]}" save-as "Z:$target" 5000 </dev/null
+    "${PROBE[@]}" save-as "Z:${target//\//\\}" 5000 </dev/null
+    sleep 1; shot "after-save-$route"
     for _ in $(seq 1 100); do
         [ -s "$target" ] && cmp -s "$target" "$DEMO/movies/sample.swf" && break
         sleep 0.1
