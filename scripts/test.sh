@@ -13,6 +13,14 @@ set +e
 trap vk_stop_session EXIT
 vk_start_xvfb
 vk_start_wine
+# The download tests' loopback server: 127.0.0.1 only, ends by itself.
+rm -f "$VK_BUILD/http_server.port"
+python3 "$VK_ROOT/tests/fixtures/http_server.py" --lifetime 3000 --port-file "$VK_BUILD/http_server.port" \
+    >"$VK_BUILD/http_server.log" 2>&1 &
+VK_PIDS+=($!)
+for _ in $(seq 1 100); do [ -s "$VK_BUILD/http_server.port" ] && break; sleep 0.05; done
+export VENDRAKE_HTTP_PORT="$(cat "$VK_BUILD/http_server.port")"
+vk_log "loopback HTTP server on 127.0.0.1:$VENDRAKE_HTTP_PORT"
 
 rm -f "$VK_BUILD"/*/results/*.xml
 status=0
@@ -26,6 +34,9 @@ if vk_host_runs_i386; then
 else
     vk_log "i686 tests skipped: this host cannot execute 32-bit x86 code (the i686 target was built)"
 fi
+
+vk_log "fuzzing the theme-file parser (bounded)"
+bash "$VK_ROOT/scripts/fuzz.sh" "${VENDRAKE_FUZZ_SECONDS:-30}" || status=1
 
 python3 "$VK_ROOT/scripts/count_results.py" "$VK_BUILD" || status=1
 exit $status

@@ -196,14 +196,21 @@ TEST_F(InputTest, IdleLookUpTellsEnterAndLeaveThroughForeignChildWindows)
     HWND foreign = CreateWindowExA(0, "VkForeignChild", "", WS_CHILD | WS_VISIBLE, 0, 0, 120, 80, host->Handle(),
                                    nullptr, GetModuleHandleA(nullptr), nullptr);
     form->Show();
+    // The cursor reaches its new place after a round trip to the X server.
+    auto cursorAt = [](POINT target) {
+        POINT p{};
+        return GetCursorPos(&p) && p.x == target.x && p.y == target.y;
+    };
     const POINT inside = host->ClientToScreen(POINT{60, 40});
     SetCursorPos(inside.x, inside.y);
+    ASSERT_TRUE(PumpUntil([&] { return cursorAt(inside); }));
     ASSERT_EQ(WindowFromPoint(inside), foreign);
     Application()->ProcessMessages();
     Application()->Idle();
     EXPECT_EQ(hostEnters, 1);
     const POINT away = form->ClientToScreen(POINT{-40, -40});
     SetCursorPos(away.x, away.y);
+    ASSERT_TRUE(PumpUntil([&] { return cursorAt(away); }));
     Application()->ProcessMessages();
     Application()->Idle();
     EXPECT_EQ(hostLeaves, 1);
