@@ -37,3 +37,7 @@ for line in sys.argv[2].splitlines():
         t, e = float(m.group(2)), float(m.group(3))
         print(f"{m.group(1)}: {t / curl:.1f} x curl's time to the last byte, {e / curl:.1f} x to the end handler (target 1.5 x)")
 PY
+
+# The theme-file parser, natively.
+vk_build native >/dev/null
+"$VK_BUILD/native/bench/native/theme_parse_bench" --benchmark_min_time=0.2 2>/dev/null | tail -n +4
