@@ -22,6 +22,7 @@
 #include "View.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -80,6 +81,36 @@ ComPtr<IDispatch> Keep(IDispatch* d)
     return ComPtr<IDispatch>::Attach(d);
 }
 
+// A cursor moving in strokes, as a hand moves it: towards a random target
+// 1 to maxStep pixels a report with a pixel of jitter, then towards the next one.
+class TCursorWalk {
+public:
+    TCursorWalk(uint32_t seed, RECT area, int maxStep)
+        : random_(seed), area_(area), maxStep_(maxStep), at_(Any()), target_(Any())
+    {
+    }
+
+    POINT Next()
+    {
+        if (std::abs(target_.x - at_.x) <= maxStep_ && std::abs(target_.y - at_.y) <= maxStep_) target_ = Any();
+        const double dx = target_.x - at_.x, dy = target_.y - at_.y;
+        const double length = std::max(1.0, std::sqrt(dx * dx + dy * dy));
+        const double step = Draw(1, maxStep_);
+        at_.x = std::clamp<LONG>(at_.x + std::lround(dx / length * step) + Draw(-1, 1), area_.left, area_.right);
+        at_.y = std::clamp<LONG>(at_.y + std::lround(dy / length * step) + Draw(-1, 1), area_.top, area_.bottom);
+        return at_;
+    }
+    int Draw(int lo, int hi) { return lo + static_cast<int>(random_() % static_cast<uint32_t>(hi - lo + 1)); }
+
+private:
+    POINT Any() { return POINT{Draw(area_.left, area_.right), Draw(area_.top, area_.bottom)}; }
+
+    std::mt19937 random_;
+    RECT area_;
+    int maxStep_;
+    POINT at_, target_;
+};
+
 // The main window's part, as the tests' host plays it.
 class TBenchHost : public IInspectHost {
 public:
@@ -119,6 +150,15 @@ public:
         view_->WebBrowser1->SetControlDispatch({});
     }
     void HidePreview() { view_->Hide(); }
+    // The windows the preview and the toolbar make when first shown.
+    void WarmUp()
+    {
+        view_->Show();
+        get_->Show();
+        Pump();  // painted once
+        view_->Hide();
+        get_->Hide();
+    }
 
     THitState Hit;
     bool TransParent = false, FindIFrame = false, AutoOpenURL = false, HasToolbar = true;
@@ -202,7 +242,7 @@ void FullInspection(TBenchHost& host, TFakePage& page)
     const POINT at{r.left + 100, r.top + 80};
     const POINT client{100, 80};
     constexpr int kSamples = 40;
-    std::vector<double> full, bare, route, pause;
+    std::vector<double> full, bare, route, pause, hide, place;
     for (int i = 0; i < kSamples; ++i) {
         host.Hit.LastWnd = nullptr;
         double t0 = NowUs();
@@ -218,6 +258,12 @@ void FullInspection(TBenchHost& host, TFakePage& page)
 
         route.push_back(FixtureRouteUs(page.ContentWindow(), client));
         t0 = NowUs();
+        host.Toolbar()->Hide();
+        hide.push_back(NowUs() - t0);
+        t0 = NowUs();
+        host.Toolbar()->PlaceToolbar(false, page.ContentWindow(), client);
+        place.push_back(NowUs() - t0);
+        t0 = NowUs();
         Sleep(InspectPauseMs);
         pause.push_back(NowUs() - t0);
     }
@@ -230,6 +276,8 @@ void FullInspection(TBenchHost& host, TFakePage& page)
     std::printf("   own cost = %.3f - %lu - %.3f = %.3f ms (target <= 1 ms); with the measured pause %.3f ms;"
                 " toolbar hide and placement %.3f ms of it\n",
                 f, InspectPauseMs, q, f - InspectPauseMs - q, f - s - q, f - n);
+    std::printf("   the toolbar alone: hide %.3f ms, PlaceToolbar %.3f ms\n", Median(hide) / 1000,
+                Median(place) / 1000);
     std::printf("   MoviePath \"%s\", PageURL \"%s\"\n", host.Hit.MoviePath.c_str(), host.Hit.PageURL.c_str());
 }
 
@@ -239,15 +287,18 @@ int Stress(int reports, uint32_t seed)
     const DWORD kernelBefore = KernelHandles();
     int leaked = 0;
     double ms = 0;
-    int requests = 0, failures = 0, followUps = 0;
+    int requests = 0, failures = 0, followUps = 0, frames = 0;
+    int walkHandles[3] = {};
     {
         TBenchHost host;
         TFakePage page;
         page.SetUrl(L"http://127.0.0.1/page/index.html");
+        // Side by side, so that the cursor leaving the movie's window enters
+        // the frame, the windowless movie or the player at once.
         page.AddFlash({20, 20, 220, 170}, L"movies/intro.swf", true);
+        page.AddFrame({220, 20, 300, 170}, L"IFRAME", L"inner.html");
         page.AddFlash({300, 20, 500, 170}, L"flash/banner.swf", false);
-        page.AddFrame({250, 200, 450, 300}, L"IFRAME", L"inner.html");
-        page.AddElement({20, 180, 220, 300}, L"player", L"<player src=\"p.swf\"></player>");
+        page.AddElement({20, 170, 220, 300}, L"player", L"<player src=\"p.swf\"></player>");
         page.AddElement({20, 300, 220, 450}, L"DIV", L"<div></div>");
         TFakePageOptions innerOptions;
         innerOptions.screen = RECT{780, 100, 1000, 300};
@@ -260,32 +311,35 @@ int Stress(int reports, uint32_t seed)
         page.FailRandomly(0.05, seed);
         inner.FailRandomly(0.05, seed + 1);
 
-        std::mt19937 random(seed);
-        const auto draw = [&](int lo, int hi) {
-            return lo + static_cast<int>(random() % static_cast<uint32_t>(hi - lo + 1));
-        };
+        // The walk covers the page, the frame's page, our main window and all
+        // that shows on the way: toolbar, preview, overlay.
+        TCursorWalk walk(seed, RECT{60, 60, 1000, 740}, 4);
+        host.WarmUp();
         const int ownBefore = LiveHandlesTotal();
         const int pausesBefore = g_hookPauses;
-        POINT p{400, 350};
+        int halfway = 0;
         const double t0 = NowUs();
         for (int i = 0; i < reports; ++i) {
             if (i % 500 == 0) {
-                host.TransParent = draw(0, 1) == 1;
-                host.FindIFrame = draw(0, 2) != 0;
-                host.AutoOpenURL = draw(0, 1) == 1;
+                host.TransParent = walk.Draw(0, 1) == 1;
+                host.FindIFrame = walk.Draw(0, 2) != 0;
+                host.AutoOpenURL = walk.Draw(0, 1) == 1;
                 host.HidePreview();
             }
-            p.x = std::clamp<LONG>(p.x + draw(-8, 8), 60, 1000);
-            p.y = std::clamp<LONG>(p.y + draw(-8, 8), 60, 740);
+            const POINT p = walk.Next();
             InspectPoint(host, p.x, p.y);
             if (i % 1000 == 0) Pump();
+            if (i == reports / 2) halfway = LiveHandlesTotal();
         }
         ms = (NowUs() - t0) / 1000;
         Pump();
-        std::printf("   live handles with the forms up: %d before the walk, %d after\n", ownBefore, LiveHandlesTotal());
+        walkHandles[0] = ownBefore;
+        walkHandles[1] = halfway;
+        walkHandles[2] = LiveHandlesTotal();
         requests = page.GetObjectRequests() + inner.GetObjectRequests();
         failures = page.Failures() + inner.Failures();
         followUps = g_hookPauses - pausesBefore;
+        frames = page.Calls(TDomCall::Src);
         host.ReleaseBrowsers();
         leaked = page.LiveReferences() + inner.LiveReferences() + host.MainBrowserFake.LiveReferences() +
                  host.PreviewBrowserFake.LiveReferences();
@@ -294,11 +348,15 @@ int Stress(int reports, uint32_t seed)
     }
     Pump();
     std::printf("3. %d random-walk reports with DOM calls failing at 5%% (seed %u)\n", reports, seed);
-    std::printf("   %.1f s in all, %.3f ms per report; %d reached a document, %d DOM calls failed, %d followed in the hidden browser\n",
-                ms / 1000, ms / reports, requests, failures, followUps);
+    std::printf("   %.1f s in all, %.3f ms per report; %d reached a document, %d DOM calls failed;"
+                " %d frames followed, %d of them in the hidden browser\n",
+                ms / 1000, ms / reports, requests, failures, frames, followUps);
     std::printf("   references left on the fake objects: %d (must be 0); fake objects alive after: %d\n", leaked,
                 FakeComObjectsAlive());
-    std::printf("   live handles held by our wrappers: %d before, %d after; process kernel handles: %lu before, %lu after\n",
+    std::printf("   live handles with the forms up: %d before the walk, %d halfway, %d after\n", walkHandles[0],
+                walkHandles[1], walkHandles[2]);
+    std::printf("   live handles held by our wrappers: %d before, %d after; process kernel handles: %lu before, %lu after"
+                " (0 where GetProcessHandleCount is a stub)\n",
                 handlesBefore, LiveHandlesTotal(), kernelBefore, KernelHandles());
     RECT clip{};
     GetClipCursor(&clip);

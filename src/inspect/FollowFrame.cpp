@@ -98,7 +98,7 @@ bool WaitForComplete(TWebBrowser& browser)
     const DWORD start = GetTickCount();
     while (browser.ReadyState() != ReadyStateComplete) {
         Application()->ProcessMessages();
-        if (GetTickCount() - start > FollowLoadTimeoutMs) return false;
+        if (GetTickCount() - start > FollowLoadTimeoutMs()) return false;
         // Wakes at once for any message; otherwise looks again 10 ms later
         // instead of spinning a core while the page loads.
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
@@ -130,6 +130,12 @@ TFollowResult FollowInMainBrowser(IInspectHost& host, ComPtr<IHTMLElement>& E, C
 }
 
 }  // namespace
+
+DWORD& FollowLoadTimeoutMs()
+{
+    static DWORD bound = 30000;  // replaced only by tests
+    return bound;
+}
 
 TFollowResult FollowFrame(IInspectHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D)
 {

@@ -13,8 +13,9 @@ enum class TFollowResult {
     frContinue,  // it goes on with D and E (replaced, or as they were)
 };
 
-// The longest wait for the hidden browser to report a complete page.
-constexpr DWORD FollowLoadTimeoutMs = 30000;
+// The longest wait for the hidden browser to report a complete page: 30 s;
+// tests shorten it.
+DWORD& FollowLoadTimeoutMs();
 
 // Raises EOleError on failing browser calls; the hit test's guard catches it.
 // The overlay, the cursor confinement and the paused hook never outlive it.

@@ -22,6 +22,13 @@ RECT ClipRect()
 
 HWND Overlay() { return FindWindowA("TfrmGeting", nullptr); }
 
+bool RunningUnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
+// Known Wine gap (Wine 8.0): in a 32-bit process ClipCursor changes nothing,
+// GetClipCursor keeps answering the whole screen. Named so that the test fails
+// once Wine holds the cursor there too.
+bool WineIgnoresClipCursor() { return sizeof(void*) == 4 && RunningUnderWine(); }
+
 std::string WindowText(HWND h)
 {
     char text[256] = {};
@@ -173,7 +180,10 @@ TEST_F(FollowFrameTest, MainBrowserRouteLoadsUnderTheOverlayThenTestsTheLoadedPa
     EXPECT_TRUE(during_.Owner == nullptr || during_.Owner == GetDesktopWindow());
     RecordProperty("overlay_owner_is_desktop", during_.Owner == GetDesktopWindow() ? 1 : 0);
     EXPECT_EQ(during_.PanelText, "正在获得，请稍候......");
-    EXPECT_EQ(during_.Clip, pageRect_) << "the cursor is held inside the window";
+    if (WineIgnoresClipCursor())
+        EXPECT_EQ(during_.Clip, Screen()) << "Wine now clips in 32-bit processes: drop WineIgnoresClipCursor";
+    else
+        EXPECT_EQ(during_.Clip, pageRect_) << "the cursor is held inside the window";
     EXPECT_GE(during_.Polls, 1);
     EXPECT_EQ(HookRecord().Events, (std::vector<std::string>{"disable", "wait", "enable"}));
     ExpectRestored();
@@ -363,15 +373,18 @@ TEST_F(FollowFrameTest, OverlayClosedDuringTheWaitIsNotFreedTwice)
 
 // A page that never completes: the wait gives up after FollowLoadTimeoutMs
 // (30 s). Too slow for every run; start it with --gtest_also_run_disabled_tests.
-TEST_F(FollowFrameTest, DISABLED_LoadThatNeverCompletesGivesUpAfterTheBound)
+TEST_F(FollowFrameTest, LoadThatNeverCompletesGivesUpAfterTheBound)
 {
+    const DWORD saved = FollowLoadTimeoutMs();
+    FollowLoadTimeoutMs() = 600;
     host_->FindIFrame = true;
     host_->MainBrowserFake.SetPollsUntilComplete(INT_MAX);
     const ULONGLONG start = GetTickCount64();
     Report(AtIFrame());
     const ULONGLONG elapsed = GetTickCount64() - start;
-    EXPECT_GE(elapsed, FollowLoadTimeoutMs);
-    EXPECT_LT(elapsed, FollowLoadTimeoutMs + 1000);
+    FollowLoadTimeoutMs() = saved;
+    EXPECT_GE(elapsed, 600u);
+    EXPECT_LT(elapsed, 600u + 1000u);
     EXPECT_FALSE(ToolbarShown());
     EXPECT_EQ(inner_->Calls(TDomCall::ElementFromPoint), 0);
     ExpectRestored();

@@ -4,6 +4,7 @@
 #include "InspectTestHost.h"
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 
 namespace {
@@ -365,9 +366,39 @@ TEST_F(HitTest, ReportsNestedInMessageBoxesLeaveConsistentState)
     EXPECT_EQ(boxes_.size(), 2u);
 }
 
-// A cursor wandering over the page, its windows and our own with DOM calls
-// failing at random, frames followed both ways now and then. The long run is
-// bench/InspectBench.cpp; this one proves nothing is lost on the way.
+// A cursor moving in strokes, as a hand moves it: towards a random target
+// 1 to maxStep pixels a report with a pixel of jitter, then towards the next one.
+class TCursorWalk {
+public:
+    TCursorWalk(uint32_t seed, RECT area, int maxStep)
+        : random_(seed), area_(area), maxStep_(maxStep), at_(Any()), target_(Any())
+    {
+    }
+
+    POINT Next()
+    {
+        if (std::abs(target_.x - at_.x) <= maxStep_ && std::abs(target_.y - at_.y) <= maxStep_) target_ = Any();
+        const double dx = target_.x - at_.x, dy = target_.y - at_.y;
+        const double length = std::max(1.0, std::sqrt(dx * dx + dy * dy));
+        const double step = Draw(1, maxStep_);
+        at_.x = std::clamp<LONG>(at_.x + std::lround(dx / length * step) + Draw(-1, 1), area_.left, area_.right);
+        at_.y = std::clamp<LONG>(at_.y + std::lround(dy / length * step) + Draw(-1, 1), area_.top, area_.bottom);
+        return at_;
+    }
+    int Draw(int lo, int hi) { return lo + static_cast<int>(random_() % static_cast<uint32_t>(hi - lo + 1)); }
+
+private:
+    POINT Any() { return POINT{Draw(area_.left, area_.right), Draw(area_.top, area_.bottom)}; }
+
+    std::mt19937 random_;
+    RECT area_;
+    int maxStep_;
+    POINT at_, target_;
+};
+
+// The cursor wandering over the page, the frame's page and our own windows
+// with DOM calls failing at random, frames followed both ways now and then.
+// The long run is bench/InspectBench.cpp; this one proves nothing is lost.
 TEST_F(HitTest, RandomWalkWithRandomFailuresLosesNothing)
 {
     TFakePageOptions innerOptions;
@@ -375,34 +406,33 @@ TEST_F(HitTest, RandomWalkWithRandomFailuresLosesNothing)
     TFakePage inner(innerOptions);
     inner.SetUrl(L"http://127.0.0.1/page/inner.html");
     inner.AddFlash({0, 0, 100, 100}, L"inner.swf", false);
-    page_->AddFrame({250, 200, 450, 300}, L"IFRAME", L"inner.html");
-    page_->AddElement({20, 180, 220, 300}, L"player", L"<player src=\"p.swf\"></player>");
+    // Beside the movie's window: leaving it, the cursor enters these at once.
+    page_->AddFrame({220, 20, 300, 170}, L"IFRAME", L"inner.html");
+    page_->AddElement({20, 170, 220, 300}, L"player", L"<player src=\"p.swf\"></player>");
     host_->MainBrowserFake.SetDocument(&inner);
     host_->MainBrowserFake.SetPollsUntilComplete(2);
     host_->PreviewBrowserFake.SetDocument(&inner);
 
     constexpr uint32_t kSeed = 20240611;
     RecordProperty("seed", static_cast<int>(kSeed));
-    page_->FailRandomly(0.1, kSeed);
-    inner.FailRandomly(0.1, kSeed + 1);
-    std::mt19937 random(kSeed);
-    const auto draw = [&](int lo, int hi) { return lo + static_cast<int>(random() % static_cast<uint32_t>(hi - lo + 1)); };
-
-    POINT p = OnPage(300, 250);
+    page_->FailRandomly(0.2, kSeed);
+    inner.FailRandomly(0.2, kSeed + 1);
+    // Long strides: more windows crossed in a short run.
+    TCursorWalk walk(kSeed, RECT{60, 60, 1000, 740}, 12);
     for (int i = 0; i < 2000; ++i) {
         if (i % 100 == 0) {
-            host_->TransParent = draw(0, 1) == 1;
-            host_->FindIFrame = draw(0, 2) != 0;
-            host_->AutoOpenURL = draw(0, 1) == 1;
+            host_->TransParent = walk.Draw(0, 1) == 1;
+            host_->FindIFrame = walk.Draw(0, 2) != 0;
+            host_->AutoOpenURL = walk.Draw(0, 1) == 1;
             host_->View->Hide();
         }
-        p.x = std::clamp<LONG>(p.x + draw(-8, 8), 60, 1000);
-        p.y = std::clamp<LONG>(p.y + draw(-8, 8), 60, 740);
-        Report(p);
+        Report(walk.Next());
     }
     PumpPending();
     RecordProperty("document_requests", page_->GetObjectRequests());
     RecordProperty("dom_failures", page_->Failures() + inner.Failures());
+    RecordProperty("frames_followed", page_->Calls(TDomCall::Src));
+    RecordProperty("hidden_browser_follow_ups", HookRecord().Disables());
     EXPECT_GT(page_->GetObjectRequests(), 20) << "the walk hardly reached the page";
     EXPECT_GT(page_->Failures(), 0);
     EXPECT_EQ(FindWindowA("TfrmGeting", nullptr), nullptr);

@@ -92,14 +92,6 @@ POINT TopLeft(const RECT& r) { return POINT{r.left, r.top}; }
 
 bool Visible(HWND h) { return IsWindowVisible(h) != FALSE; }
 
-std::string Ansi(const std::wstring& s)
-{
-    const int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
 namespace {
 
 constexpr UINT kRunCall = WM_APP + 7;

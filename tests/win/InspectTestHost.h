@@ -77,7 +77,6 @@ public:
 RECT WindowRectOf(HWND h);
 POINT TopLeft(const RECT& r);
 bool Visible(HWND h);
-std::string Ansi(const std::wstring& s);
 
 // Posts a call to run the next time this thread dispatches messages: the way a
 // test looks inside a message loop the code under test runs (the follow-up's wait).
