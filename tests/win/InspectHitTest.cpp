@@ -203,7 +203,7 @@ protected:
         page_->AddFlash({400, 350, 500, 400}, L"movies/y.swf", false, L"player",
                         L"<player src='y.swf'></player>");
         // The tag comparison is case-sensitive: "PLAYER" is no player.
-        page_->AddPlayer({500, 300, 600, 350}, L"<PLAYER src=\"c.swf\"></PLAYER>");
+        page_->AddElement({500, 300, 600, 350}, L"PLAYER", L"<PLAYER src=\"c.swf\"></PLAYER>");
     }
 
     POINT Quoted() const { return OnPage(350, 320); }
