@@ -10,6 +10,7 @@
 // Prints numbers only; the exit code reports leaks, never timing.
 //
 //   inspect_bench.exe [reports] [seed]
+#include "CursorWalk.h"
 #include "DocumentAccess.h"
 #include "FakeBrowser.h"
 #include "FakeCom.h"
@@ -80,36 +81,6 @@ ComPtr<IDispatch> Keep(IDispatch* d)
     d->AddRef();
     return ComPtr<IDispatch>::Attach(d);
 }
-
-// A cursor moving in strokes, as a hand moves it: towards a random target
-// 1 to maxStep pixels a report with a pixel of jitter, then towards the next one.
-class TCursorWalk {
-public:
-    TCursorWalk(uint32_t seed, RECT area, int maxStep)
-        : random_(seed), area_(area), maxStep_(maxStep), at_(Any()), target_(Any())
-    {
-    }
-
-    POINT Next()
-    {
-        if (std::abs(target_.x - at_.x) <= maxStep_ && std::abs(target_.y - at_.y) <= maxStep_) target_ = Any();
-        const double dx = target_.x - at_.x, dy = target_.y - at_.y;
-        const double length = std::max(1.0, std::sqrt(dx * dx + dy * dy));
-        const double step = Draw(1, maxStep_);
-        at_.x = std::clamp<LONG>(at_.x + std::lround(dx / length * step) + Draw(-1, 1), area_.left, area_.right);
-        at_.y = std::clamp<LONG>(at_.y + std::lround(dy / length * step) + Draw(-1, 1), area_.top, area_.bottom);
-        return at_;
-    }
-    int Draw(int lo, int hi) { return lo + static_cast<int>(random_() % static_cast<uint32_t>(hi - lo + 1)); }
-
-private:
-    POINT Any() { return POINT{Draw(area_.left, area_.right), Draw(area_.top, area_.bottom)}; }
-
-    std::mt19937 random_;
-    RECT area_;
-    int maxStep_;
-    POINT at_, target_;
-};
 
 // The main window's part, as the tests' host plays it.
 class TBenchHost : public IInspectHost {
