@@ -143,6 +143,16 @@ void TForm::Show()
     BringToFront();
 }
 
+void TForm::ShowAtWithoutActivation(int left, int top)
+{
+    const bool wasVisible = Visible();
+    TControl::SetVisible(true);
+    // One call moves, raises and shows: each separate step costs a round trip
+    // to the window system.
+    SetWindowPos(Handle(), HWND_TOP, left, top, Width(), Height(), SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    if (!wasVisible && OnShow) OnShow(this);
+}
+
 void TForm::BringToFront()
 {
     if (HandleAllocated()) SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

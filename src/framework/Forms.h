@@ -44,6 +44,9 @@ public:
     void SetClientSize(int w, int h);
 
     void Show();
+    // Shows the form at a place, in front, without taking the activation from
+    // the window the user works in (tool windows over another program's window).
+    void ShowAtWithoutActivation(int left, int top);
     void Close();
     void BringToFront();
 

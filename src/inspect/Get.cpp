@@ -72,15 +72,16 @@ void TfrmGet::FormCreate(TObject*)
 
 void TfrmGet::PlaceToolbar(bool atCursor, HWND W, POINT C)
 {
-    if (hitState_) {
-        SetTop(hitState_->HitRect.top);
-        SetLeft(hitState_->HitRect.left);
-    }
+    // At the top-left corner of the window under the cursor, or at the cursor.
+    POINT at{Left(), Top()};
+    if (hitState_) at = POINT{hitState_->HitRect.left, hitState_->HitRect.top};
     if (atCursor) {
-        ::ClientToScreen(W, &C);
-        MoveWindow(Handle(), C.x, C.y, Width(), Height(), FALSE);
+        at = C;
+        ::ClientToScreen(W, &at);
     }
-    Show();
+    // Shown without activation: the browser keeps the keyboard while the
+    // toolbar floats over its movie.
+    ShowAtWithoutActivation(at.x, at.y);
 }
 
 void TfrmGet::btnSaveClick(TObject*)
