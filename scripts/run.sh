@@ -86,6 +86,9 @@ grab() {
         [ -n "$left" ] || continue
         "${PROBE[@]}" click $((left + 14)) $((top + 13)) </dev/null   # the Save button
         if "${PROBE[@]}" wait "#32770" 5000 </dev/null 2>/dev/null; then opened=1; break; fi
+        # For the record: what the screen held when the dialog did not come.
+        "${PROBE[@]}" list </dev/null | iconv -f gbk -t utf-8 >>"$OUT/windows-$route.txt" 2>/dev/null
+        shot "no-dialog-$route-$try"
     done
     if [ $opened = 0 ]; then
         vk_log "$route: the toolbar's Save never opened the save dialog"; return 1
@@ -110,6 +113,7 @@ grab cache || status=1
 sleep 0.5
 "${PROBE[@]}" press TfrmMain "设置了3721的私隐策略" </dev/null
 sleep 0.3
+shot main-window-option
 grab download || status=1
 
 "${PROBE[@]}" close TfrmMain 10000 </dev/null
