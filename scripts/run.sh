@@ -82,9 +82,16 @@ grab() {
         sleep 1
         "${PROBE[@]}" wait TfrmGet 100 </dev/null 2>/dev/null || continue
         shot "toolbar-$route"
+        # The Save button, at 14,13 in the toolbar. A real click first; Wine at
+        # times routes a click over the toolbar to the window beneath, so the
+        # next tries post the press to the toolbar itself.
         read -r left top _ _ < <("${PROBE[@]}" rect TfrmGet </dev/null | tr -d '\r')
         [ -n "$left" ] || continue
-        "${PROBE[@]}" click $((left + 14)) $((top + 13)) </dev/null   # the Save button
+        if [ $try = 1 ]; then
+            "${PROBE[@]}" click $((left + 14)) $((top + 13)) </dev/null
+        else
+            "${PROBE[@]}" press-at TfrmGet 14 13 </dev/null
+        fi
         if "${PROBE[@]}" wait "#32770" 5000 </dev/null 2>/dev/null; then opened=1; break; fi
         # For the record: what the screen held when the dialog did not come.
         "${PROBE[@]}" list </dev/null | iconv -f gbk -t utf-8 >>"$OUT/windows-$route.txt" 2>/dev/null

@@ -11,6 +11,8 @@
 //   vkprobe save-as FILE TIMEOUT_MS        answers the next save dialog with FILE
 //   vkprobe post CLASS MSG WPARAM LPARAM   posts a message to the window of that class
 //   vkprobe list                           prints every top-level window: class, visible, rect, process
+//   vkprobe press-at CLASS X Y             moves the cursor to client point X,Y of the window and posts
+//                                          it a left button press and release there
 #include <windows.h>
 
 #include <cstdio>
@@ -202,6 +204,21 @@ int main(int argc, char** argv)
     if (argc >= 4 && !std::strcmp(argv[1], "close")) return Close(argv[2], std::strtoul(argv[3], nullptr, 10));
     if (argc >= 3 && !std::strcmp(argv[1], "rect")) return Rect(argv[2]);
     if (argc >= 2 && !std::strcmp(argv[1], "list")) return EnumWindows(&PrintWindow, 0) ? 0 : 1;
+    if (argc >= 5 && !std::strcmp(argv[1], "press-at")) {
+        // Wine sometimes routes a real click over a window to the one beneath
+        // it; posting the press to the window reaches its own handling.
+        HWND w = FindVisible(argv[2]);
+        if (!w) return 1;
+        POINT p{std::atoi(argv[3]), std::atoi(argv[4])};
+        POINT screen = p;
+        ClientToScreen(w, &screen);
+        Hover(screen.x, screen.y);
+        const LPARAM at = MAKELPARAM(p.x, p.y);
+        PostMessageA(w, WM_MOUSEMOVE, 0, at);
+        PostMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(w, WM_LBUTTONUP, 0, at);
+        return 0;
+    }
     if (argc >= 4 && !std::strcmp(argv[1], "at")) {
         HWND w = WindowFromPoint(POINT{std::atoi(argv[2]), std::atoi(argv[3])});
         return PrintWindow(w, 0) ? 0 : 1;
