@@ -1,6 +1,6 @@
 #include "main.h"
 
-#include "DocumentAccess.h"
+#include "DocumentOfWindow.h"
 #include "Get.h"
 #include "HitTest.h"
 #include "View.h"

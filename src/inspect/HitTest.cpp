@@ -1,11 +1,11 @@
 #include "HitTest.h"
 
 #include "ComObj.h"
-#include "DocumentAccess.h"
+#include "DocumentOfWindow.h"
 #include "FlashControl.h"
 #include "FollowFrame.h"
 #include "Get.h"
-#include "InspectRules.h"
+#include "HitRules.h"
 
 namespace {
 

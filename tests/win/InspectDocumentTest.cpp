@@ -1,4 +1,4 @@
-// Document access from a content window: the real Active Accessibility route
+// The document of a content window: the real Active Accessibility route
 // against the fake page, the two boxes about a broken accessibility library,
 // and the windows that give no document.
 #include "InspectTestHost.h"
@@ -8,9 +8,9 @@ namespace {
 constexpr char kInstallText[] = "请您安装Microsoft Active Accessibility";
 constexpr char kLoadText[] = "载入dll出错!";
 
-class DocumentAccess : public InspectTest {};
+class DocumentOfWindow : public InspectTest {};
 
-TEST_F(DocumentAccess, ContentWindowGivesItsOwnDocument)
+TEST_F(DocumentOfWindow, ContentWindowGivesItsOwnDocument)
 {
     {
         const ComPtr<IHTMLDocument2> document = GetDocumentOfWindow(page_->ContentWindow());
@@ -26,7 +26,7 @@ TEST_F(DocumentAccess, ContentWindowGivesItsOwnDocument)
     EXPECT_TRUE(boxes_.empty());
 }
 
-TEST_F(DocumentAccess, OtherWindowsAndEmptyAnswersGiveNone)
+TEST_F(DocumentOfWindow, OtherWindowsAndEmptyAnswersGiveNone)
 {
     // The page's frame window is no content window: it answers the request with 0.
     EXPECT_FALSE(GetDocumentOfWindow(page_->TopWindow()));
@@ -41,7 +41,7 @@ TEST_F(DocumentAccess, OtherWindowsAndEmptyAnswersGiveNone)
     EXPECT_TRUE(boxes_.empty());
 }
 
-TEST_F(DocumentAccess, FailingScriptOrWindowDocumentGivesNone)
+TEST_F(DocumentOfWindow, FailingScriptOrWindowDocumentGivesNone)
 {
     struct TCase {
         TDomCall call;
@@ -60,7 +60,7 @@ TEST_F(DocumentAccess, FailingScriptOrWindowDocumentGivesNone)
     EXPECT_TRUE(GetDocumentOfWindow(page_->ContentWindow())) << "the page answers again";
 }
 
-TEST_F(DocumentAccess, MissingLibraryIsToldAtEveryCall)
+TEST_F(DocumentOfWindow, MissingLibraryIsToldAtEveryCall)
 {
     AccessibilityLibraryName() = "vendrake-no-such-oleacc.dll";
     EXPECT_FALSE(GetDocumentOfWindow(page_->ContentWindow()));
@@ -84,7 +84,7 @@ TEST_F(DocumentAccess, MissingLibraryIsToldAtEveryCall)
     EXPECT_FALSE(ToolbarShown());
 }
 
-TEST_F(DocumentAccess, LibraryWithoutObjectFromLresultIsToldAndReleased)
+TEST_F(DocumentOfWindow, LibraryWithoutObjectFromLresultIsToldAndReleased)
 {
     AccessibilityLibraryName() = "kernel32.dll";
     EXPECT_FALSE(GetDocumentOfWindow(page_->ContentWindow()));
@@ -102,7 +102,7 @@ TEST_F(DocumentAccess, LibraryWithoutObjectFromLresultIsToldAndReleased)
     EXPECT_EQ(page_->GetObjectRequests(), 0);
 }
 
-TEST_F(DocumentAccess, HungWindowIsWaitedForAtMostOneSecond)
+TEST_F(DocumentOfWindow, HungWindowIsWaitedForAtMostOneSecond)
 {
     TFakePageOptions options;
     options.screen = RECT{780, 100, 1000, 300};

@@ -369,7 +369,7 @@ TEST_F(HitTest, ReportsNestedInMessageBoxesLeaveConsistentState)
 
 // The cursor wandering over the page, the frame's page and our own windows
 // with DOM calls failing at random, frames followed both ways now and then.
-// The long run is bench/InspectBench.cpp; this one proves nothing is lost.
+// The long run is bench/HitTestBench.cpp; this one proves nothing is lost.
 TEST_F(HitTest, RandomWalkWithRandomFailuresLosesNothing)
 {
     TFakePageOptions innerOptions;

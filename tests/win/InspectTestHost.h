@@ -6,7 +6,7 @@
 // message-box seams, and a fixture that proves every test released what it
 // took: no fixture COM reference and no wrapped handle outlives the test.
 #include "Dialogs.h"
-#include "DocumentAccess.h"
+#include "DocumentOfWindow.h"
 #include "FakeBrowser.h"
 #include "FakeCom.h"
 #include "FakePage.h"

@@ -1,4 +1,4 @@
-# The page inspection against the fake page and browser: document access, hit
+# The page inspection against the fake page and browser: the document lookup, hit
 # test, IFRAME follow-up, toolbar and preview, and the main window's wiring.
 add_executable(inspect_tests
   ${CMAKE_CURRENT_LIST_DIR}/InspectTestHost.cpp

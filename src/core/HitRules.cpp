@@ -1,4 +1,4 @@
-#include "InspectRules.h"
+#include "HitRules.h"
 
 std::string TrimClassName(std::string_view name)
 {

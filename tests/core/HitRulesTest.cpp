@@ -1,4 +1,4 @@
-#include "InspectRules.h"
+#include "HitRules.h"
 
 #include <gtest/gtest.h>
 

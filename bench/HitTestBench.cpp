@@ -9,9 +9,9 @@
 //     (must be 0) and the live handles before and after.
 // Prints numbers only; the exit code reports leaks, never timing.
 //
-//   inspect_bench.exe [reports] [seed]
+//   hit_test_bench.exe [reports] [seed]
 #include "CursorWalk.h"
-#include "DocumentAccess.h"
+#include "DocumentOfWindow.h"
 #include "FakeBrowser.h"
 #include "FakeCom.h"
 #include "FakePage.h"

@@ -1,4 +1,4 @@
-#include "DocumentAccess.h"
+#include "DocumentOfWindow.h"
 
 #include "ComObj.h"
 #include "Dialogs.h"
