@@ -3,6 +3,7 @@
 // destroys it, and components can ask to be told when another one goes away.
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,21 @@ public:
     TObject& operator=(const TObject&) = delete;
     virtual ~TObject() = default;
     virtual const char* ClassName() const { return "TObject"; }
+};
+
+// Raised when a file cannot be opened or read whole. Errors are C++ exceptions,
+// caught at the edge where Windows calls us.
+class EStreamError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+class EFOpenError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
+};
+class EReadError : public EStreamError {
+public:
+    using EStreamError::EStreamError;
 };
 
 enum class TOperation { opInsert, opRemove };

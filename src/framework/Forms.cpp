@@ -181,6 +181,8 @@ void TForm::WndProc(TMessage& m)
     case WM_CLOSE: Close(); return;
     case WM_GETMINMAXINFO: WMGetMinMaxInfo(m); return;
     case WM_SYSCOMMAND: WMSysCommand(m); return;
+    case WM_ACTIVATE: active_ = LOWORD(m.WParam) != WA_INACTIVE; break;
+    case WM_NCDESTROY: active_ = false; break;
     default: break;
     }
     TCustomControl::WndProc(m);
@@ -215,6 +217,13 @@ TApplication::TApplication() : TComponent(nullptr) {}
 TApplication::~TApplication()
 {
     if (!Destroying()) TComponent::BeforeDestruction();
+}
+
+bool TApplication::Active() const
+{
+    DWORD process = 0;
+    HWND foreground = GetForegroundWindow();
+    return foreground && GetWindowThreadProcessId(foreground, &process) && process == GetCurrentProcessId();
 }
 
 HWND TApplication::Handle()

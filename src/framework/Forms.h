@@ -43,6 +43,9 @@ public:
     void SetClientHeight(int v);
     void SetClientSize(int w, int h);
 
+    // Whether the form's window is the active one (it had WM_ACTIVATE last).
+    bool Active() const { return active_; }
+
     void Show();
     // Shows the form at a place, in front, without taking the activation from
     // the window the user works in (tool windows over another program's window).
@@ -75,6 +78,7 @@ private:
     TWindowState windowState_ = TWindowState::wsNormal;
     TModalResult modalResult_ = 0;
     bool created_ = false;
+    bool active_ = false;
 };
 
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
@@ -98,6 +102,8 @@ public:
 
     HWND Handle();
     TForm* MainForm() const { return mainForm_; }
+    // Whether the window the user works in belongs to this program.
+    bool Active() const;
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& v);
     HICON Icon();

@@ -1,5 +1,7 @@
 #include "Graphics.h"
 
+#include "BmpLayout.h"
+
 #include <cstring>
 
 COLORREF ColorToRGB(TColor color)
@@ -289,6 +291,49 @@ bool TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name)
     if (!loaded) return false;
     FromHandle(loaded.get());
     return !Empty();
+}
+
+void TBitmap::LoadFromResource(HINSTANCE instance, const std::string& name)
+{
+    if (!LoadFromResourceName(instance, name)) throw EResNotFound("Resource " + name + " not found");
+}
+
+namespace {
+
+// A BITMAPINFO with room for the masks and a full colour table, so the longer
+// header versions of an image can be handed to GDI as the plain 40-byte one.
+struct TDibInfo {
+    BITMAPINFOHEADER Header;
+    RGBQUAD Colours[256];
+};
+
+}  // namespace
+
+bool TBitmap::LoadFromStream(std::span<const uint8_t> image)
+{
+    const auto layout = ReadBmpLayout(image);
+    if (!layout) return false;
+    auto info = std::make_unique<TDibInfo>();
+    BITMAPINFOHEADER& h = info->Header;
+    h.biSize = sizeof(h);
+    h.biWidth = layout->Width;
+    h.biHeight = layout->TopDown ? -layout->Height : layout->Height;
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<WORD>(layout->BitsPerPixel);
+    h.biCompression = layout->BitFields ? BI_BITFIELDS : BI_RGB;
+    h.biClrUsed = static_cast<DWORD>(layout->PaletteCount);
+    if (layout->BitFields)
+        std::memcpy(info->Colours, layout->Masks, sizeof(layout->Masks));
+    else
+        std::memcpy(info->Colours, image.data() + layout->PaletteOffset, layout->PaletteCount * sizeof(RGBQUAD));
+
+    SetSize(layout->Width, layout->Height);
+    if (Empty()) return false;
+    const int rows = SetDIBitsToDevice(Canvas().Handle(), 0, 0, width_, height_, 0, 0, 0, height_,
+                                       image.data() + layout->BitsOffset,
+                                       reinterpret_cast<const BITMAPINFO*>(info.get()), DIB_RGB_COLORS);
+    GdiFlush();
+    return rows > 0;
 }
 
 bool TBitmap::LoadFromFile(const std::string& path)

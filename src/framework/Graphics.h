@@ -9,6 +9,7 @@
 #include "Handles.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 // 0x00BBGGRR; a value whose high byte is 0xFF names a system colour (its low byte).
@@ -122,6 +123,12 @@ private:
 
 class TBitmap;
 
+// Raised by a picture load that names a resource the module does not have.
+class EResNotFound : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Drawing surface over a device context it does not own. Its font, pen and brush
 // are selected on demand and the DC's own objects are put back when the canvas
 // lets go of it.
@@ -192,6 +199,12 @@ public:
 
     // Loads a bitmap resource by name (false when there is none).
     bool LoadFromResourceName(HINSTANCE instance, const std::string& name);
+    // The same, raising EResNotFound when there is none.
+    void LoadFromResource(HINSTANCE instance, const std::string& name);
+    // Loads a BMP file image (file header first). An image whose bytes do not
+    // all lie where its headers say, or that uses a form we do not read, leaves
+    // the picture as it was and answers false.
+    bool LoadFromStream(std::span<const uint8_t> image);
     bool LoadFromFile(const std::string& path);
     void Assign(const TBitmap& other);
     // Copies a part of another bitmap into a new picture of that part's size.

@@ -1,0 +1,169 @@
+#include "SUIPublic.h"
+
+#include "SUIMgr.h"
+#include "SkinGeometry.h"
+
+#include <cctype>
+
+namespace {
+
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+
+RECT ToRect(const TRectI& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
+TRectI ToRectI(const RECT& r) { return TRectI{r.left, r.top, r.right, r.bottom}; }
+
+// One nine-slice piece: its source is stretched into a bitmap of the
+// destination's size first (colour-on-colour, so magenta stays exactly
+// magenta), which is then put down opaque or with magenta left out.
+void DrawNinePiece(TBitmap& bitmap, TCanvas& canvas, const TNineSlicePiece& piece)
+{
+    const int w = piece.Dest.Width(), h = piece.Dest.Height();
+    TBitmap temp(w, h);
+    if (temp.Empty()) return;
+    temp.Canvas().CopyRect(RECT{0, 0, w, h}, bitmap.Canvas(), ToRect(piece.Source));
+    if (piece.Transparent)
+        TransparentBlt(canvas.Handle(), piece.Dest.Left, piece.Dest.Top, w, h, temp.Canvas().Handle(), 0, 0, w, h,
+                       kMagenta);
+    else
+        BitBlt(canvas.Handle(), piece.Dest.Left, piece.Dest.Top, w, h, temp.Canvas().Handle(), 0, 0, SRCCOPY);
+}
+
+bool NamesEqualNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// The main form is a multiple-document frame when it holds an MDI client window.
+HWND MdiClientOf(TForm* form)
+{
+    if (!form || !form->HandleAllocated()) return nullptr;
+    return FindWindowExA(form->Handle(), nullptr, "MDICLIENT", nullptr);
+}
+
+}  // namespace
+
+bool ResolveUIStyle(const TsuiFileTheme* theme, TsuiUIStyle style, TsuiUIStyle& effective)
+{
+    const TStyleSource source = ResolveUIStyle(style, theme && theme->IsLoaded());
+    effective = source.Style;
+    return source.UseThemeFile;
+}
+
+TsuiUIStyle FormUIStyleOf(const TComponent* component)
+{
+    const auto* form = dynamic_cast<const TForm*>(component);
+    if (!form) return TsuiUIStyle::DeepBlue;
+    for (int i = 0; i < form->ControlCount(); ++i) {
+        TControl* child = form->Controls(i);
+        const auto* skinned = dynamic_cast<const ISkinnable*>(child);
+        if (skinned && std::string_view(child->ClassName()) == "TsuiForm") return skinned->UIStyle();
+    }
+    return TsuiUIStyle::DeepBlue;
+}
+
+void CutSlice(const TBitmap& source, TBitmap& target, int count, int index)
+{
+    const TSlicePlan plan = CutSlicePlan(source.Width(), source.Height(), count, index);
+    if (&source == &target) {
+        TBitmap frame;
+        frame.AssignPart(source, ToRect(plan.Source));
+        target.Assign(frame);
+    } else {
+        target.AssignPart(source, ToRect(plan.Source));
+    }
+}
+
+void DrawNineSlice(TBitmap& bitmap, TCanvas& canvas, const RECT& rect, bool transparentCorners)
+{
+    const TNineSlicePlan plan = NineSlicePlan(bitmap.Width(), bitmap.Height(), ToRectI(rect), transparentCorners);
+    for (const TNineSlicePiece& piece : plan.Pieces()) DrawNinePiece(bitmap, canvas, piece);
+}
+
+void TileDraw(TCanvas& canvas, TBitmap& picture, const RECT& rect)
+{
+    const TTilePlan plan = TileDrawPlan(picture.Width(), picture.Height(), ToRectI(rect));
+    for (int column = 0; column < plan.Columns; ++column)
+        for (int row = 0; row < plan.Rows; ++row) {
+            const TPointI at = plan.Origin(column, row);
+            canvas.Draw(at.X, at.Y, picture);
+        }
+}
+
+void PaintParentBackground(TCanvas& canvas, TControl& control)
+{
+    TWinControl* parent = control.Parent();
+    if (!parent || !parent->HandleAllocated()) return;
+    // A windowless control is painted by its parent's paint, which would come
+    // straight back here: the inner call draws nothing.
+    thread_local const TControl* painting = nullptr;
+    if (painting == &control) return;
+    const TControl* outer = painting;
+    painting = &control;
+
+    HDC dc = canvas.Handle();
+    const int saved = SaveDC(dc);
+    POINT origin;
+    GetViewportOrgEx(dc, &origin);
+    SetViewportOrgEx(dc, origin.x - control.Left(), origin.y - control.Top(), nullptr);
+    IntersectClipRect(dc, 0, 0, parent->ClientWidth(), parent->ClientHeight());
+    const HWND window = parent->Handle();
+    SendMessageA(window, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageA(window, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    RestoreDC(dc, saved);
+    painting = outer;
+}
+
+bool PointInRectInclusive(POINT p, const RECT& r)
+{
+    return r.left <= p.x && p.x <= r.right && r.top <= p.y && p.y <= r.bottom;
+}
+
+RECT QueryWorkArea()
+{
+    RECT r{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
+}
+
+void SetFormBounds(TForm& form, const RECT& r)
+{
+    form.SetLeft(r.left);
+    form.SetTop(r.top);
+    form.SetWidth(r.right - r.left);
+    form.SetHeight(r.bottom - r.top);
+}
+
+bool IsFormActive(TForm* form)
+{
+    TForm* main = Application()->MainForm();
+    if (!main) return form && form->Active();
+    const HWND mdiClient = MdiClientOf(main);
+    if (mdiClient && main == form) return true;
+    if (!Application()->Active()) return false;
+    if (!form || form == main) return true;
+    if (mdiClient) {
+        const auto active = reinterpret_cast<HWND>(SendMessageA(mdiClient, WM_MDIGETACTIVE, 0, 0));
+        if (form->HandleAllocated() && active == form->Handle()) return true;
+    }
+    return form->Active();
+}
+
+bool HasPublishedProperty(const TComponent* component, std::string_view name)
+{
+    if (!dynamic_cast<const ISkinnable*>(component)) return false;
+    return NamesEqualNoCase(name, "UIStyle") || NamesEqualNoCase(name, "FileTheme");
+}
+
+void ApplyStyleToChildren(const TWinControl& container, TsuiUIStyle style, TsuiFileTheme* theme)
+{
+    for (int i = 0; i < container.ControlCount(); ++i) {
+        auto* skinned = dynamic_cast<ISkinnable*>(container.Controls(i));
+        if (!skinned) continue;
+        skinned->SetFileTheme(theme);
+        skinned->SetUIStyle(style);
+    }
+}

@@ -1,0 +1,67 @@
+#pragma once
+// The helpers every skinned control shares: where its style comes from, how
+// skin pictures are cut, tiled and stretched, how a control borrows its parent's
+// background, and a few window and property helpers. Free functions; nothing
+// here keeps state between calls.
+#include "Forms.h"
+#include "Graphics.h"
+#include "UIStyle.h"
+
+#include <string_view>
+
+class TsuiFileTheme;
+
+// What a skinned control publishes so that the style helpers and the theme
+// component can set its style by name. Every skinned control implements it; the
+// two properties are the only ones set through it.
+class ISkinnable {
+public:
+    virtual TsuiUIStyle UIStyle() const = 0;
+    virtual void SetUIStyle(TsuiUIStyle value) = 0;
+    // Not owned: the control drops it when the theme component goes away.
+    virtual TsuiFileTheme* FileTheme() const = 0;
+    virtual void SetFileTheme(TsuiFileTheme* value) = 0;
+
+protected:
+    ~ISkinnable() = default;
+};
+
+// Style source: true when the items come from the file theme, false when they
+// come from the built-in table under `effective` (DeepBlue when FromThemeFile
+// has no loaded theme to read).
+bool ResolveUIStyle(const TsuiFileTheme* theme, TsuiUIStyle style, TsuiUIStyle& effective);
+
+// The UIStyle of the first TsuiForm among a form's direct child controls;
+// DeepBlue for anything else. Skinned controls take it as their first style.
+TsuiUIStyle FormUIStyleOf(const TComponent* component);
+
+// Frame `index` (from 1) of a strip of `count` equal frames, copied into target,
+// which takes the frame's size. Source and target may be the same bitmap.
+void CutSlice(const TBitmap& source, TBitmap& target, int count, int index);
+
+// Draws a picture over rect keeping its corners at their size and stretching
+// the rest; magenta pixels stay undrawn in the edges and the centre, and in the
+// corners when transparentCorners is set. Placed against the canvas origin.
+void DrawNineSlice(TBitmap& bitmap, TCanvas& canvas, const RECT& rect, bool transparentCorners);
+
+// Repeats the picture from the canvas origin, one tile beyond rect each way.
+void TileDraw(TCanvas& canvas, TBitmap& picture, const RECT& rect);
+
+// Lets the control's parent erase and paint into the control's canvas, shifted
+// so the parent's pixels line up: the control then looks transparent.
+void PaintParentBackground(TCanvas& canvas, TControl& control);
+
+// Right and bottom edges count as inside.
+bool PointInRectInclusive(POINT p, const RECT& r);
+// The screen without the task bar.
+RECT QueryWorkArea();
+// Left, top, width, height, set in that order.
+void SetFormBounds(TForm& form, const RECT& r);
+// Whether a form should take menu short-cut keys now.
+bool IsFormActive(TForm* form);
+
+// Whether the component publishes a property of that name (letter case aside).
+bool HasPublishedProperty(const TComponent* component, std::string_view name);
+// Gives each direct child that publishes FileTheme and UIStyle the theme, then
+// the style; grandchildren follow through their parents' own setters.
+void ApplyStyleToChildren(const TWinControl& container, TsuiUIStyle style, TsuiFileTheme* theme);
