@@ -1,0 +1,11 @@
+# The skin library under Wine: style helpers on real bitmaps and windows, the
+# built-in pictures from the resources, theme files made by the writer.
+add_executable(skin_tests
+  ${CMAKE_CURRENT_LIST_DIR}/SkinHelpersTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SkinBuiltInTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TestSupport.cpp
+  ${PROJECT_SOURCE_DIR}/resources/SkinPictures.rc
+)
+target_link_libraries(skin_tests PRIVATE skin gtest_main)
+vendrake_use_skin_pictures(skin_tests ${PROJECT_SOURCE_DIR}/resources/SkinPictures.rc)
+vendrake_add_test(skin_tests)
