@@ -12,20 +12,20 @@ constexpr COLORREF kMagenta = RGB(255, 0, 255);
 RECT ToRect(const TRectI& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
 TRectI ToRectI(const RECT& r) { return TRectI{r.left, r.top, r.right, r.bottom}; }
 
-// One nine-slice piece: its source is stretched into a bitmap of the
-// destination's size first (colour-on-colour, so magenta stays exactly
-// magenta), which is then put down opaque or with magenta left out.
-void DrawNinePiece(TBitmap& bitmap, TCanvas& canvas, const TNineSlicePiece& piece)
+// One nine-slice piece, stretched straight from the picture (colour-on-colour,
+// so magenta stays exactly magenta), opaque or with magenta left out.
+void DrawNinePiece(HDC source, HDC target, const TNineSlicePiece& piece)
 {
-    const int w = piece.Dest.Width(), h = piece.Dest.Height();
-    TBitmap temp(w, h);
-    if (temp.Empty()) return;
-    temp.Canvas().CopyRect(RECT{0, 0, w, h}, bitmap.Canvas(), ToRect(piece.Source));
-    if (piece.Transparent)
-        TransparentBlt(canvas.Handle(), piece.Dest.Left, piece.Dest.Top, w, h, temp.Canvas().Handle(), 0, 0, w, h,
+    const TRectI& s = piece.Source;
+    const TRectI& d = piece.Dest;
+    if (piece.Transparent) {
+        TransparentBlt(target, d.Left, d.Top, d.Width(), d.Height(), source, s.Left, s.Top, s.Width(), s.Height(),
                        kMagenta);
-    else
-        BitBlt(canvas.Handle(), piece.Dest.Left, piece.Dest.Top, w, h, temp.Canvas().Handle(), 0, 0, SRCCOPY);
+    } else {
+        SetStretchBltMode(target, COLORONCOLOR);
+        StretchBlt(target, d.Left, d.Top, d.Width(), d.Height(), source, s.Left, s.Top, s.Width(), s.Height(),
+                   SRCCOPY);
+    }
 }
 
 bool NamesEqualNoCase(std::string_view a, std::string_view b)
@@ -80,7 +80,9 @@ void CutSlice(const TBitmap& source, TBitmap& target, int count, int index)
 void DrawNineSlice(TBitmap& bitmap, TCanvas& canvas, const RECT& rect, bool transparentCorners)
 {
     const TNineSlicePlan plan = NineSlicePlan(bitmap.Width(), bitmap.Height(), ToRectI(rect), transparentCorners);
-    for (const TNineSlicePiece& piece : plan.Pieces()) DrawNinePiece(bitmap, canvas, piece);
+    if (plan.Pieces().empty()) return;
+    const HDC source = bitmap.Canvas().Handle();
+    for (const TNineSlicePiece& piece : plan.Pieces()) DrawNinePiece(source, canvas.Handle(), piece);
 }
 
 void TileDraw(TCanvas& canvas, TBitmap& picture, const RECT& rect)
