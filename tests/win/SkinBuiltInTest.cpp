@@ -77,9 +77,9 @@ TEST_P(SkinBuiltInStyle, NormalMouseOnAndPressedFramesLookDifferent)
     EXPECT_TRUE(FramesDiffer(normal, over));
     EXPECT_TRUE(FramesDiffer(over, pressed));
     EXPECT_TRUE(FramesDiffer(normal, pressed));
-    TBitmap unchecked, checked;
-    GetBuiltInBitmap(style, ThemeItem::CheckBoxImage, &unchecked, 1, 4);
-    GetBuiltInBitmap(style, ThemeItem::CheckBoxImage, &checked, 3, 4);
+    TBitmap checked, unchecked;
+    GetBuiltInBitmap(style, ThemeItem::CheckBoxImage, &checked, 1, 4);
+    GetBuiltInBitmap(style, ThemeItem::CheckBoxImage, &unchecked, 2, 4);
     EXPECT_TRUE(FramesDiffer(unchecked, checked));
 }
 
