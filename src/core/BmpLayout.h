@@ -1,9 +1,10 @@
 #pragma once
 // Reading the layout of a Windows bitmap file image (BMP, file header first)
-// before any byte of it goes to GDI. Theme files carry their pictures as such
-// images, and a theme file is untrusted input: the layout is accepted only when
-// every byte GDI will read (header, masks, colour table, pixel rows) lies inside
-// the image, so a malformed picture is refused instead of read out of bounds.
+// or of a bitmap resource before any byte of it goes to GDI. Theme files carry
+// their pictures as such images, and a theme file is untrusted input: the
+// layout is accepted only when every byte GDI will read (header, masks, colour
+// table, pixel rows) lies inside the image, so a malformed picture is refused
+// instead of read out of bounds.
 //
 // Accepted: an info header of 40 bytes or one of its longer versions (52, 56,
 // 108, 124 bytes), 1, 4, 8, 16, 24 or 32 bits per pixel, uncompressed or with
@@ -33,3 +34,6 @@ struct TBmpLayout {
 constexpr std::int64_t MaxBmpPixels = std::int64_t{1} << 26;
 
 std::optional<TBmpLayout> ReadBmpLayout(std::span<const std::uint8_t> image);
+// The same for a packed bitmap (info header first, the rows right after the
+// colour table): the form a bitmap resource is stored in.
+std::optional<TBmpLayout> ReadPackedDibLayout(std::span<const std::uint8_t> dib);

@@ -284,12 +284,22 @@ void TBitmap::FromHandle(HBITMAP source)
     BitBlt(Canvas().Handle(), 0, 0, width_, height_, srcDC.get(), 0, 0, SRCCOPY);
 }
 
+// Bitmap resources are read in place: the packed bitmap the module holds goes
+// straight into our section, without the section and device context a
+// LoadImage would make first (the skinned controls load their pictures at
+// every paint). Forms we do not read ourselves still go through LoadImage.
 bool TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name)
 {
-    TBitmapHandle loaded(static_cast<HBITMAP>(
+    HRSRC found = FindResourceA(instance, name.c_str(), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+    HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+    const auto* data = loaded ? static_cast<const uint8_t*>(LockResource(loaded)) : nullptr;
+    if (!data) return false;
+    const std::span<const uint8_t> dib(data, SizeofResource(instance, found));
+    if (const auto layout = ReadPackedDibLayout(dib)) return LoadDib(dib, *layout);
+    TBitmapHandle viaSystem(static_cast<HBITMAP>(
         LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (!loaded) return false;
-    FromHandle(loaded.get());
+    if (!viaSystem) return false;
+    FromHandle(viaSystem.get());
     return !Empty();
 }
 
@@ -312,27 +322,30 @@ struct TDibInfo {
 bool TBitmap::LoadFromStream(std::span<const uint8_t> image)
 {
     const auto layout = ReadBmpLayout(image);
-    if (!layout) return false;
+    return layout && LoadDib(image, *layout);
+}
+
+bool TBitmap::LoadDib(std::span<const uint8_t> image, const TBmpLayout& layout)
+{
     auto info = std::make_unique<TDibInfo>();
     BITMAPINFOHEADER& h = info->Header;
     h.biSize = sizeof(h);
-    h.biWidth = layout->Width;
-    h.biHeight = layout->TopDown ? -layout->Height : layout->Height;
+    h.biWidth = layout.Width;
+    h.biHeight = layout.TopDown ? -layout.Height : layout.Height;
     h.biPlanes = 1;
-    h.biBitCount = static_cast<WORD>(layout->BitsPerPixel);
-    h.biCompression = layout->BitFields ? BI_BITFIELDS : BI_RGB;
-    h.biClrUsed = static_cast<DWORD>(layout->PaletteCount);
-    if (layout->BitFields)
-        std::memcpy(info->Colours, layout->Masks, sizeof(layout->Masks));
+    h.biBitCount = static_cast<WORD>(layout.BitsPerPixel);
+    h.biCompression = layout.BitFields ? BI_BITFIELDS : BI_RGB;
+    h.biClrUsed = static_cast<DWORD>(layout.PaletteCount);
+    if (layout.BitFields)
+        std::memcpy(info->Colours, layout.Masks, sizeof(layout.Masks));
     else
-        std::memcpy(info->Colours, image.data() + layout->PaletteOffset, layout->PaletteCount * sizeof(RGBQUAD));
+        std::memcpy(info->Colours, image.data() + layout.PaletteOffset, layout.PaletteCount * sizeof(RGBQUAD));
 
-    SetSize(layout->Width, layout->Height);
+    SetSize(layout.Width, layout.Height);
     if (Empty()) return false;
-    const int rows = SetDIBitsToDevice(Canvas().Handle(), 0, 0, width_, height_, 0, 0, 0, height_,
-                                       image.data() + layout->BitsOffset,
-                                       reinterpret_cast<const BITMAPINFO*>(info.get()), DIB_RGB_COLORS);
-    GdiFlush();
+    // Not selected into any DC yet (SetSize let go of ours), as SetDIBits requires.
+    const int rows = SetDIBits(nullptr, bitmap_.get(), 0, static_cast<UINT>(height_), image.data() + layout.BitsOffset,
+                               reinterpret_cast<const BITMAPINFO*>(info.get()), DIB_RGB_COLORS);
     return rows > 0;
 }
 

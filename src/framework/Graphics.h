@@ -122,6 +122,7 @@ private:
 };
 
 class TBitmap;
+struct TBmpLayout;
 
 // Raised by a picture load that names a resource the module does not have.
 class EResNotFound : public std::runtime_error {
@@ -216,6 +217,7 @@ public:
 
 private:
     void FromHandle(HBITMAP source);
+    bool LoadDib(std::span<const uint8_t> image, const TBmpLayout& layout);
     void ReleaseDC();
 
     TBitmapHandle bitmap_;

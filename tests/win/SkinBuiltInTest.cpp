@@ -39,14 +39,33 @@ struct TFrameSizes {
 
 class SkinBuiltInStyle : public ::testing::TestWithParam<TFrameSizes> {};
 
-TEST_P(SkinBuiltInStyle, EveryPictureItemLoadsFromTheResources)
+// Whether our picture holds exactly what the system's own loader makes of the
+// same resource (we read the resource in place instead).
+::testing::AssertionResult SameAsSystemLoader(TBitmap& picture, const std::string& name)
+{
+    TBitmapHandle loaded(static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BITMAP info{};
+    if (!loaded || !GetObjectA(loaded.get(), sizeof(info), &info)) return ::testing::AssertionFailure() << "no " << name;
+    if (info.bmWidth != picture.Width() || info.bmHeight != picture.Height())
+        return ::testing::AssertionFailure() << name << " is " << info.bmWidth << "x" << info.bmHeight;
+    TMemoryDC dc;
+    TSelectObject selected(dc.get(), loaded.get());
+    for (int y = 0; y < info.bmHeight; ++y)
+        for (int x = 0; x < info.bmWidth; ++x)
+            if (GetPixel(dc.get(), x, y) != picture.Pixel(x, y))
+                return ::testing::AssertionFailure() << name << " differs at " << x << "," << y;
+    return ::testing::AssertionSuccess();
+}
+
+TEST_P(SkinBuiltInStyle, EveryPictureItemLoadsFromTheResourcesPixelForPixel)
 {
     const TsuiUIStyle style = GetParam().Style;
     for (int item = ThemeItem::First; item <= ThemeItem::Last; ++item) {
         if (ThemeItemKindOf(item) != TThemeItemKind::Bitmap) continue;
         TBitmap picture;
         ASSERT_NO_THROW(GetBuiltInBitmap(style, item, &picture, 0, 0)) << ThemeItemName(item);
-        EXPECT_FALSE(picture.Empty()) << ThemeItemName(item);
+        EXPECT_TRUE(SameAsSystemLoader(picture, std::string(GetBuiltInBitmapName(style, item))));
     }
 }
 
