@@ -1,13 +1,17 @@
 // libFuzzer target for the theme-file parser (built and run by scripts/fuzz.sh).
 // Beyond not crashing under the sanitizers, every load must stay inside the
 // image, keep no more entries than records fit side by side, answer lookups with
-// the first entry of a name, and survive a round trip through the writer.
+// the first entry of a name, and survive a round trip through the writer. The
+// BMP layout reader runs on every picture entry and on the raw input too: a
+// layout it accepts must keep every byte GDI will read inside the image.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "BmpLayout.h"
 #include "ThemeFile.h"
 #include "ThemeFileWriter.h"
 
@@ -28,10 +32,38 @@ bool SameEntry(const TThemeFile& a, const TThemeEntry& x, const TThemeFile& b, c
            (dx.empty() || std::memcmp(dx.data(), dy.data(), dx.size()) == 0);
 }
 
+// Reads the layout of an image held in a buffer of its own exact size, so that
+// AddressSanitizer reports a read one byte past it (an entry's data inside the
+// whole file image would hide that).
+void CheckBmpLayout(const std::uint8_t* data, std::size_t size)
+{
+    const std::vector<std::uint8_t> image(data, data + size);
+    // The packed form of bitmap resources: the rows must lie inside too.
+    if (const auto packed = ReadPackedDibLayout(image))
+        Require(std::uint64_t{packed->BitsOffset} + std::uint64_t{packed->Stride} * packed->Height <= size &&
+                    packed->PaletteOffset + packed->PaletteCount * 4 <= packed->BitsOffset,
+                "packed bitmap rows outside the image");
+    const auto layout = ReadBmpLayout(image);
+    if (!layout) return;
+    Require(layout->Width > 0 && layout->Height > 0, "bmp layout with an empty size");
+    Require(std::int64_t{layout->Width} * layout->Height <= MaxBmpPixels, "bmp layout over the pixel limit");
+    const std::uint64_t rowBits = std::uint64_t{static_cast<std::uint32_t>(layout->Width)} * layout->BitsPerPixel;
+    Require(layout->Stride >= (rowBits + 7) / 8, "bmp row stride shorter than a row");
+    Require(layout->Stride % 4 == 0, "bmp row stride not a multiple of 4");
+    Require(layout->PaletteOffset >= 14 + 40, "bmp colour table inside the headers");
+    Require(layout->PaletteCount <= 256 && (layout->BitsPerPixel <= 8 || layout->PaletteCount == 0),
+            "bmp colour table too long");
+    Require(std::uint64_t{layout->PaletteOffset} + layout->PaletteCount * 4 <= layout->BitsOffset,
+            "bmp pixel rows overlap the colour table");
+    Require(std::uint64_t{layout->BitsOffset} + std::uint64_t{layout->Stride} * layout->Height <= size,
+            "bmp pixel rows outside the image");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    CheckBmpLayout(data, size);
     const TThemeFile theme = TThemeFile::FromBytes({data, size});
     const auto entries = theme.Entries();
     Require(entries.size() <= size / ThemeRecordSize, "more entries than records fit");
@@ -69,6 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         const auto bytes = theme.DataOf(e);
+        if (e.Type == TThemeEntryType::Picture) CheckBmpLayout(bytes.data(), bytes.size());
         writer.AddRaw(name, static_cast<std::uint8_t>(e.Type), bytes);
     }
 

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Fuzzes the theme-file parser for a bounded time with libFuzzer (clang, with
 # AddressSanitizer and UndefinedBehaviorSanitizer). Builds into build/fuzz/, seeds
-# the corpus with files made by the theme writer and with the kept regression
+# the corpus with files made by the theme writer, with the BMP images they
+# carry (the layout reader also runs on the raw input) and with the kept regression
 # files, and saves any failing input in tests/core/theme_regressions/, where
 # core_tests replays it. Exits non-zero when the fuzzer finds a failure.
 #
@@ -20,7 +21,7 @@ echo "[fuzz] building the parser's fuzz target and the theme writer with clang"
 clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
     -I"$CORE" "$ROOT/fuzz/ThemeFileFuzz.cpp" "$CORE/ThemeFile.cpp" "$CORE/ThemeFileWriter.cpp" \
-    -o "$OUT/theme_file_fuzz"
+    "$CORE/BmpLayout.cpp" -o "$OUT/theme_file_fuzz"
 clang++ -std=c++20 -O1 -I"$CORE" "$ROOT/tools/theme_writer.cpp" \
     "$CORE/ThemeFile.cpp" "$CORE/ThemeFileWriter.cpp" "$CORE/UIStyle.cpp" -o "$OUT/theme_writer"
 
@@ -51,7 +52,7 @@ cd "$OUT"
 status=0
 "$OUT/theme_file_fuzz" -max_total_time="$SECONDS_TO_RUN" -max_len=65536 -malloc_limit_mb=8 \
     -timeout=5 -print_final_stats=1 -artifact_prefix="$REGRESSIONS/" \
-    "$OUT/corpus" "$OUT/seeds" "$REGRESSIONS" >"$OUT/fuzz.log" 2>&1 || status=$?
+    "$OUT/corpus" "$OUT/seeds" "$OUT/pictures" "$REGRESSIONS" >"$OUT/fuzz.log" 2>&1 || status=$?
 grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb)" "$OUT/fuzz.log" || true
 if [ $status -ne 0 ]; then
     tail -n 40 "$OUT/fuzz.log"

@@ -3,6 +3,7 @@
 #include "BmpLayout.h"
 
 #include <cstring>
+#include <utility>
 
 COLORREF ColorToRGB(TColor color)
 {
@@ -341,12 +342,22 @@ bool TBitmap::LoadDib(std::span<const uint8_t> image, const TBmpLayout& layout)
     else
         std::memcpy(info->Colours, image.data() + layout.PaletteOffset, layout.PaletteCount * sizeof(RGBQUAD));
 
-    SetSize(layout.Width, layout.Height);
-    if (Empty()) return false;
-    // Not selected into any DC yet (SetSize let go of ours), as SetDIBits requires.
-    const int rows = SetDIBits(nullptr, bitmap_.get(), 0, static_cast<UINT>(height_), image.data() + layout.BitsOffset,
-                               reinterpret_cast<const BITMAPINFO*>(info.get()), DIB_RGB_COLORS);
-    return rows > 0;
+    // Decoded into a section of its own first: GDI may still refuse an image
+    // whose layout we accept (Wine does for bit-field masks that are all zero),
+    // and a refused image must leave this picture as it was. The new section is
+    // in no DC yet, as SetDIBits requires.
+    TBitmap loaded(layout.Width, layout.Height);
+    if (loaded.Empty()) return false;
+    const int rows = SetDIBits(nullptr, loaded.bitmap_.get(), 0, static_cast<UINT>(loaded.height_),
+                               image.data() + layout.BitsOffset, reinterpret_cast<const BITMAPINFO*>(info.get()),
+                               DIB_RGB_COLORS);
+    if (rows <= 0) return false;
+    ReleaseDC();
+    std::swap(bitmap_, loaded.bitmap_);  // `loaded` frees the old section
+    bits_ = loaded.bits_;
+    width_ = loaded.width_;
+    height_ = loaded.height_;
+    return true;
 }
 
 bool TBitmap::LoadFromFile(const std::string& path)

@@ -38,7 +38,9 @@ TsuiFileTheme::TsuiFileTheme(TComponent* AOwner) : TComponent(AOwner) {}
 
 void TsuiFileTheme::SetThemeFile(const std::string& path)
 {
-    if (path == themeFile_) return;
+    // A path whose file could not be read counts as not given: once it can be
+    // read, assigning it again loads it.
+    if (path == themeFile_ && loaded_) return;
     std::string found = LocateThemeFile(path);
     if (found.empty()) return;
     themeFile_ = std::move(found);

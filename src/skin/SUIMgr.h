@@ -18,7 +18,8 @@ public:
     // folder; a path naming no file in either place changes nothing. After a
     // load the skinned components of the owner form that use this theme are
     // given it again, so they redraw from the new file. A file that exists but
-    // cannot be read raises EStreamError; the theme then counts as not loaded.
+    // cannot be read raises EStreamError; the theme then counts as not loaded,
+    // and the same path may be given again once the file can be read.
     void SetThemeFile(const std::string& path);
     bool IsLoaded() const { return loaded_; }
 
