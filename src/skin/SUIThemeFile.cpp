@@ -2,6 +2,7 @@
 
 #include "UIStyle.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
