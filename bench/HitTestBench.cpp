@@ -18,8 +18,8 @@
 #include "FlashControl.h"
 #include "Get.h"
 #include "HitTest.h"
-#include "InspectHost.h"
 #include "MapFileUnit.h"
+#include "PageHost.h"
 #include "View.h"
 
 #include <algorithm>
@@ -83,7 +83,7 @@ ComPtr<IDispatch> Keep(IDispatch* d)
 }
 
 // The main window's part, as the tests' host plays it.
-class TBenchHost : public IInspectHost {
+class TBenchHost : public IPageHost {
 public:
     TBenchHost()
     {

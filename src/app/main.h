@@ -5,15 +5,15 @@
 // a hit test. After start it shrinks into the bottom-right corner and leaves the
 // taskbar; the notification-area icon brings it back.
 #include "Dialogs.h"
-#include "FollowFrame.h"
 #include "ExtCtrls.h"
+#include "FollowFrame.h"
 #include "Forms.h"
 #include "HitState.h"
 #include "IECache.h"
-#include "InspectHost.h"
 #include "MapFileUnit.h"
-#include "OleCtrls.h"
 #include "Menus.h"
+#include "OleCtrls.h"
+#include "PageHost.h"
 #include "ShrinkPlan.h"
 #include "StdCtrls.h"
 
@@ -32,7 +32,7 @@ extern HANDLE MouseMapHandle;        // the shared mouse record's mapping
 extern TMouseShare* MouseShare;      // its view, or null when not mapped
 extern TBoundsI RestoreBounds;       // where the window returns from the tray
 
-class TfrmMain : public TForm, public IInspectHost {
+class TfrmMain : public TForm, public IPageHost {
 public:
     explicit TfrmMain(TComponent* AOwner);
     const char* ClassName() const override { return "TfrmMain"; }

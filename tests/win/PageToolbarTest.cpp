@@ -1,7 +1,7 @@
 // The grab toolbar and the preview window as windows: placement, looks, the
 // three windowless buttons clicked through the toolbar's own window, and the
 // preview hiding when the cursor leaves it.
-#include "InspectTestHost.h"
+#include "PageTestHost.h"
 
 #include "Product.h"
 

@@ -12,8 +12,8 @@
 #include "FakePage.h"
 #include "Get.h"
 #include "HitTest.h"
-#include "InspectHost.h"
 #include "MapFileUnit.h"
+#include "PageHost.h"
 #include "TestSupport.h"
 #include "View.h"
 
@@ -35,7 +35,7 @@ THookRecord& HookRecord();
 bool __stdcall RecordEnableHook(HWND window);
 bool __stdcall RecordDisableHook();
 
-class TTestHost : public IInspectHost {
+class TTestHost : public IPageHost {
 public:
     TTestHost();
     ~TTestHost() override;

@@ -1,7 +1,7 @@
 // The document of a content window: the real Active Accessibility route
 // against the fake page, the two boxes about a broken accessibility library,
 // and the windows that give no document.
-#include "InspectTestHost.h"
+#include "PageTestHost.h"
 
 namespace {
 

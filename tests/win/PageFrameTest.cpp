@@ -2,7 +2,7 @@
 // browser under the please-wait overlay while the cursor is held and the hook
 // paused; and how every way out of the latter puts things back.
 #include "FollowFrame.h"
-#include "InspectTestHost.h"
+#include "PageTestHost.h"
 
 #include <climits>
 

@@ -57,7 +57,7 @@ bool IsToolbarWindow(TfrmGet* toolbar, HWND w)
     return w == toolbar->Handle() || GetAncestor(w, GA_ROOT) == toolbar->Handle();
 }
 
-bool SkipReport(IInspectHost& host, HWND W, POINT P)
+bool SkipReport(IPageHost& host, HWND W, POINT P)
 {
     const THitState& s = host.HitState();
     if (W == host.MainHandle()) return true;
@@ -67,14 +67,14 @@ bool SkipReport(IInspectHost& host, HWND W, POINT P)
     return IsToolbarWindow(host.Toolbar(), W);
 }
 
-void HideToolbar(IInspectHost& host)
+void HideToolbar(IPageHost& host)
 {
     if (TfrmGet* toolbar = host.Toolbar()) toolbar->Hide();
 }
 
 // Steps 13 to 18: a "player" element of a movie with a transparent background.
 // True when the element was dealt with; false sends it on to the Flash object test.
-bool PlayerTest(IInspectHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POINT C)
+bool PlayerTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POINT C)
 {
     if (TagName(E) != "player") return false;
     const auto path = PlayerMoviePath(OuterHTML(E));
@@ -89,7 +89,7 @@ bool PlayerTest(IInspectHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, 
     return true;
 }
 
-void FlashTest(IInspectHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POINT C)
+void FlashTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POINT C)
 {
     ComPtr<IShockwaveFlash> flash;
     if (FAILED(E->QueryInterface(IID_IShockwaveFlash, flash.put_void())) || !flash) return;
@@ -100,7 +100,7 @@ void FlashTest(IInspectHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, P
     s.PageURL = DocumentURL(D);
 }
 
-void InspectUnguarded(IInspectHost& host, int x, int y)
+void InspectUnguarded(IPageHost& host, int x, int y)
 {
     const POINT P{x, y};
     HWND W = WindowFromPoint(P);
@@ -136,7 +136,7 @@ void InspectUnguarded(IInspectHost& host, int x, int y)
 
 }  // namespace
 
-void InspectPoint(IInspectHost& host, int x, int y)
+void InspectPoint(IPageHost& host, int x, int y)
 {
     try {
         InspectUnguarded(host, x, y);

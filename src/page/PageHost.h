@@ -9,9 +9,9 @@ class TfrmGet;
 class TfrmView;
 class TWebBrowser;
 
-class IInspectHost {
+class IPageHost {
 public:
-    virtual ~IInspectHost() = default;
+    virtual ~IPageHost() = default;
     virtual HWND MainHandle() = 0;
     virtual THitState& HitState() = 0;
     // The option check boxes, read live.

@@ -4,7 +4,7 @@
 // overlay covers the window under the cursor; then the loaded page's element at
 // (30, 30) takes the frame element's place in the hit test.
 #include "Handles.h"
-#include "InspectHost.h"
+#include "PageHost.h"
 
 #include <mshtml.h>
 
@@ -19,4 +19,4 @@ DWORD& FollowLoadTimeoutMs();
 
 // Raises EOleError on failing browser calls; the hit test's guard catches it.
 // The overlay, the cursor confinement and the paused hook never outlive it.
-TFollowResult FollowFrame(IInspectHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D);
+TFollowResult FollowFrame(IPageHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D);

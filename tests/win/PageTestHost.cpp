@@ -1,4 +1,4 @@
-#include "InspectTestHost.h"
+#include "PageTestHost.h"
 
 #include "ExtCtrls.h"
 

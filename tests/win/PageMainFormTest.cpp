@@ -1,7 +1,7 @@
 // The hit test reached the way the program reaches it: a hook report in the
 // shared mouse record, the hook message to the real main window, the options
 // read from its check boxes, the toolbar it was given.
-#include "InspectTestHost.h"
+#include "PageTestHost.h"
 #include "main.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // window of their own, "player" markup, failing DOM calls, a report nested in a
 // message box, and a random walk with random failures.
 #include "CursorWalk.h"
-#include "InspectTestHost.h"
+#include "PageTestHost.h"
 
 #include <algorithm>
 #include <cmath>

@@ -28,7 +28,7 @@ void NavigateUnlessShown(TWebBrowser& browser, const std::wstring& src)
     if (browser.LocationURL() != src) browser.Navigate(src);
 }
 
-TFollowResult FollowInPreview(IInspectHost& host, IHTMLFrameBase* frame)
+TFollowResult FollowInPreview(IPageHost& host, IHTMLFrameBase* frame)
 {
     TfrmView* view = host.Preview();
     if (!view) return TFollowResult::frEnd;
@@ -64,7 +64,7 @@ private:
 // whole screen and enables the hook again, in that order, on every way out.
 class TFollowSession {
 public:
-    TFollowSession(IInspectHost& host) : host_(host)
+    TFollowSession(IPageHost& host) : host_(host)
     {
         HookLibrary().Disable();
         const RECT& hit = host.HitState().HitRect;
@@ -86,7 +86,7 @@ public:
     TFollowSession& operator=(const TFollowSession&) = delete;
 
 private:
-    IInspectHost& host_;
+    IPageHost& host_;
     TOwnedComponent<TOverlayWatch> watch_;
     RECT screen_{};
 };
@@ -106,7 +106,7 @@ bool WaitForComplete(TWebBrowser& browser)
     return true;
 }
 
-TFollowResult FollowInMainBrowser(IInspectHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D)
+TFollowResult FollowInMainBrowser(IPageHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D)
 {
     TWebBrowser* browser = host.MainBrowser();
     {
@@ -137,7 +137,7 @@ DWORD& FollowLoadTimeoutMs()
     return bound;
 }
 
-TFollowResult FollowFrame(IInspectHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D)
+TFollowResult FollowFrame(IPageHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D)
 {
     ComPtr<IHTMLFrameBase> frame = FrameBaseOf(E.get());
     if (frame && host.AutoOpenURLChecked()) return FollowInPreview(host, frame.get());
