@@ -7,6 +7,7 @@
 //    synchronisation costs. scripts/bench.sh sets curl's time beside these.
 // 2. The URL cache walk over 100,000 entries of the in-memory fake: entries
 //    per second through the Ex functions and through the plain second route.
+#include "BenchClock.h"
 #include "FetchFakeCache.h"
 #include "ThCrkUrl.h"
 #include "XFGetThread.h"
@@ -18,14 +19,6 @@
 #include <string>
 
 namespace {
-
-double NowS()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 struct TMemory {
     SIZE_T PeakWorkingSet = 0;

@@ -10,6 +10,7 @@
 // Prints numbers only; the exit code reports leaks, never timing.
 //
 //   hit_test_bench.exe [reports] [seed]
+#include "BenchClock.h"
 #include "CursorWalk.h"
 #include "DocumentOfWindow.h"
 #include "FakeBrowser.h"
@@ -38,18 +39,6 @@ bool __stdcall NoUnhook()
 {
     ++g_hookPauses;
     return true;
-}
-
-double NowUs()
-{
-    static const double perUs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1e6;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / perUs;
 }
 
 double Median(std::vector<double> v)

@@ -1,6 +1,7 @@
 // 10,000 hook reports into a real main window in this process: time per report
 // and the live handles (our wrappers' counts, and the process's kernel handle
 // count) before and after. GetGuiResources is a stub under Wine.
+#include "BenchClock.h"
 #include "main.h"
 
 #include <cstdio>
@@ -10,14 +11,6 @@ namespace {
 bool __stdcall NoHook(HWND) { return true; }
 bool __stdcall NoUnhook() { return true; }
 BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAA) { return TRUE; }
-
-double NowMs()
-{
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 DWORD KernelHandles()
 {

@@ -6,6 +6,7 @@
 // Prints microseconds per call; each figure is the median of 9 rounds.
 //
 //   skin_bench.exe [calls per round]
+#include "BenchClock.h"
 #include "SUIPublic.h"
 #include "SUIThemes.h"
 
@@ -16,18 +17,6 @@
 #include <vector>
 
 namespace {
-
-double NowUs()
-{
-    static const double perUs = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart) / 1e6;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / perUs;
-}
 
 double MedianUsPerCall(int calls, const std::function<void()>& call)
 {

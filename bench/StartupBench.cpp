@@ -1,7 +1,7 @@
 // Starts Vendrake.exe repeatedly and measures, from outside, the time from
 // CreateProcess to the main window being visible, then the time from a cursor
 // move to the caption showing that position.
-#include <windows.h>
+#include "BenchClock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,14 +11,6 @@
 #include <vector>
 
 namespace {
-
-double NowMs()
-{
-    static LARGE_INTEGER freq = [] { LARGE_INTEGER f; QueryPerformanceFrequency(&f); return f; }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
 
 std::string Sibling(const char* name)
 {

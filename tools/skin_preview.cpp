@@ -17,11 +17,6 @@ namespace {
 
 constexpr int kWidth = 580, kBand = 80;
 
-void Frame(TsuiUIStyle style, int item, int index, int count, TBitmap& out)
-{
-    GetBuiltInBitmap(style, item, &out, index, count);
-}
-
 void DrawTitleBar(TsuiUIStyle style, TCanvas& canvas, int top)
 {
     TBitmap left, client, right;
@@ -35,19 +30,19 @@ void DrawTitleBar(TsuiUIStyle style, TCanvas& canvas, int top)
 
     const bool transparent = GetBuiltInBool(style, ThemeItem::TitleBarButtonTransparentBool);
     const int y = top + GetBuiltInInt(style, ThemeItem::TitleBarButtonTopInt);
+    // Frames come three to a glyph: control box, help, maximise, restore,
+    // minimise, close.
     const auto button = [&](int glyph, int x) {
         TBitmap b;
-        Frame(style, ThemeItem::TitleBarButtonImage, glyph * 3 + 1, 18, b);
+        GetBuiltInBitmap(style, ThemeItem::TitleBarButtonImage, &b, glyph * 3 + 1, 18);
         if (transparent) b.SetTransparentColor(clFuchsia);
         canvas.Draw(x, y, b);
         return b.Width();
     };
-    button(0, GetBuiltInInt(style, ThemeItem::TitleBarButtonLeftOffsetInt));  // control box
+    const int buttonWidth = button(0, GetBuiltInInt(style, ThemeItem::TitleBarButtonLeftOffsetInt));
     int x = width + GetBuiltInInt(style, ThemeItem::TitleBarButtonRightOffsetInt) - right.Width() / 2;
     for (int glyph : {5, 2, 4}) {  // close, maximise, minimise from the right
-        TBitmap probe;
-        Frame(style, ThemeItem::TitleBarButtonImage, 1, 18, probe);
-        x -= probe.Width();
+        x -= buttonWidth;
         button(glyph, x);
     }
 }
@@ -61,7 +56,7 @@ void DrawStyle(TsuiUIStyle style, TCanvas& canvas, int top)
     const bool transparentButton = GetBuiltInBool(style, ThemeItem::ButtonTransparentBool);
     for (int state = 1; state <= 3; ++state) {
         TBitmap frame, button(100, 28);
-        Frame(style, ThemeItem::ButtonImage, state, 3, frame);
+        GetBuiltInBitmap(style, ThemeItem::ButtonImage, &frame, state, 3);
         // The button draws onto what lies behind it.
         const int x = 250 + (state - 1) * 108, y = top + 44;
         BitBlt(button.Canvas().Handle(), 0, 0, 100, 28, canvas.Handle(), x, y, SRCCOPY);
@@ -71,7 +66,7 @@ void DrawStyle(TsuiUIStyle style, TCanvas& canvas, int top)
     for (int item : {ThemeItem::CheckBoxImage, ThemeItem::RadioButtonImage})
         for (int state = 1; state <= 4; ++state) {
             TBitmap frame;
-            Frame(style, item, state, 4, frame);
+            GetBuiltInBitmap(style, item, &frame, state, 4);
             frame.SetTransparentColor(clFuchsia);
             canvas.Draw(10 + (state - 1) * 24 + (item == ThemeItem::RadioButtonImage ? 110 : 0), top + 50, frame);
         }

@@ -2,8 +2,7 @@
 
 #include "SUIMgr.h"
 #include "SkinGeometry.h"
-
-#include <cctype>
+#include "ThemeFile.h"
 
 namespace {
 
@@ -26,15 +25,6 @@ void DrawNinePiece(HDC source, HDC target, const TNineSlicePiece& piece)
         StretchBlt(target, d.Left, d.Top, d.Width(), d.Height(), source, s.Left, s.Top, s.Width(), s.Height(),
                    SRCCOPY);
     }
-}
-
-bool NamesEqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // The main form is a multiple-document frame when it holds an MDI client window.
@@ -157,7 +147,8 @@ bool IsFormActive(TForm* form)
 bool HasPublishedProperty(const TComponent* component, std::string_view name)
 {
     if (!dynamic_cast<const ISkinnable*>(component)) return false;
-    return NamesEqualNoCase(name, "UIStyle") || NamesEqualNoCase(name, "FileTheme");
+    // Property names are matched like theme entry names: ASCII letters in any case.
+    return ThemeNamesEqual(name, "UIStyle") || ThemeNamesEqual(name, "FileTheme");
 }
 
 void ApplyStyleToChildren(const TWinControl& container, TsuiUIStyle style, TsuiFileTheme* theme)

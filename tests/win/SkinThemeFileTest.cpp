@@ -137,6 +137,17 @@ void Prefill(TBitmap& bitmap, const TSkinBitmap& pattern)
         for (int x = 0; x < pattern.Width; ++x) bitmap.ScanLine(y)[x] = pattern.At(x, y);
 }
 
+// A picture lookup that must find nothing: the target keeps what it held.
+template <class TSource>
+void ExpectPictureLeftAlone(const TSource& source, int item, int seed)
+{
+    const TSkinBitmap before = Pattern(3, 2, static_cast<std::uint32_t>(seed));
+    TBitmap picture;
+    Prefill(picture, before);
+    source.GetPicture(item, picture);
+    ExpectPixels(picture, before);
+}
+
 // ------------------------------------------------------------ BMP images
 
 constexpr std::size_t BitsOffsetField = 10, HeaderSizeField = 14, WidthField = 18, HeightField = 22,
@@ -266,11 +277,7 @@ void ExpectOtherAnswers(const TSource& source)
     EXPECT_EQ(source.GetInt(I::TitleBarButtonRightOffsetInt), -1);
     EXPECT_EQ(static_cast<std::int32_t>(source.GetColor(I::FormBorderColor)), -1);
     EXPECT_FALSE(source.GetBool(I::ButtonTransparentBool));
-    const TSkinBitmap before = Pattern(2, 2, 0x00010203);
-    TBitmap picture;
-    Prefill(picture, before);
-    source.GetPicture(I::ButtonImage, picture);
-    ExpectPixels(picture, before);
+    ExpectPictureLeftAlone(source, I::ButtonImage, 0x00010203);
 }
 
 // ------------------------------------------------------------ reader and manager
@@ -307,11 +314,7 @@ TEST(ThemeFileManager, FilesWithoutEntriesAnswerMissing)
         EXPECT_EQ(manager.GetInt(I::FormMinWidthInt), -1);
         EXPECT_EQ(static_cast<std::int32_t>(manager.GetColor(I::FormBorderColor)), -1);
         EXPECT_FALSE(manager.GetBool(I::ButtonTransparentBool));
-        const TSkinBitmap before = Pattern(2, 1, 0x00404040);
-        TBitmap picture;
-        Prefill(picture, before);
-        manager.GetPicture(I::ButtonImage, picture);
-        ExpectPixels(picture, before);
+        ExpectPictureLeftAlone(manager, I::ButtonImage, 0x00404040);
     }
 }
 
@@ -350,11 +353,7 @@ TEST(ThemeFileManager, WithoutAFileIntegersAndColoursAreZero)
     EXPECT_EQ(manager.GetInt(I::TitleBarButtonRightOffsetInt), 0);
     EXPECT_EQ(manager.GetColor(I::FormBorderColor), 0);
     EXPECT_FALSE(manager.GetBool(I::ButtonTransparentBool));
-    const TSkinBitmap before = Pattern(1, 2, 0x00505050);
-    TBitmap picture;
-    Prefill(picture, before);
-    manager.GetPicture(I::ButtonImage, picture);
-    ExpectPixels(picture, before);
+    ExpectPictureLeftAlone(manager, I::ButtonImage, 0x00505050);
 
     const TOwnedComponent<TsuiFileTheme> theme(new TsuiFileTheme(nullptr));
     EXPECT_FALSE(theme->IsLoaded());
@@ -403,11 +402,7 @@ TEST(ThemeFileManager, GarbagePictureEntryLeavesTheTargetUnchanged)
     ASSERT_TRUE(theme->IsLoaded());
     for (int item : {I::ButtonImage, I::CheckBoxImage, I::RadioButtonImage}) {
         SCOPED_TRACE(ThemeItemName(item));
-        const TSkinBitmap before = Pattern(3, 3, 0x00606060);
-        TBitmap picture;
-        Prefill(picture, before);
-        theme->GetPicture(item, picture);
-        ExpectPixels(picture, before);
+        ExpectPictureLeftAlone(*theme, item, 0x00606060);
     }
 }
 
