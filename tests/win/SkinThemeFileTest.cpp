@@ -594,13 +594,22 @@ TEST(ThemeFileComponent, OwnerThatIsNoFormGetsNothing)
 
 // ------------------------------------------------------------ style source
 
+// One theme with its file loaded and one that never had a file.
+struct TLoadedAndUnloaded {
+    TTempFile file;
+    TOwnedComponent<TsuiFileTheme> unloaded{new TsuiFileTheme(nullptr)};
+    TOwnedComponent<TsuiFileTheme> loaded{new TsuiFileTheme(nullptr)};
+    TLoadedAndUnloaded()
+    {
+        file.Write(FourKindsTheme());
+        loaded->SetThemeFile(file.Path());
+    }
+};
+
 TEST(ThemeFileStyle, FromThemeFileNeedsALoadedTheme)
 {
-    TTempFile file;
-    file.Write(FourKindsTheme());
-    const TOwnedComponent<TsuiFileTheme> unloaded(new TsuiFileTheme(nullptr));
-    const TOwnedComponent<TsuiFileTheme> loaded(new TsuiFileTheme(nullptr));
-    loaded->SetThemeFile(file.Path());
+    const TLoadedAndUnloaded themes;
+    const auto& [file, unloaded, loaded] = themes;
     ASSERT_TRUE(loaded->IsLoaded());
 
     TsuiUIStyle effective = S::MacOS;
@@ -618,11 +627,8 @@ class ThemeFileBuiltInStyle : public ::testing::TestWithParam<TsuiUIStyle> {};
 
 TEST_P(ThemeFileBuiltInStyle, IsUsedAsItIsWhateverTheTheme)
 {
-    TTempFile file;
-    file.Write(FourKindsTheme());
-    const TOwnedComponent<TsuiFileTheme> unloaded(new TsuiFileTheme(nullptr));
-    const TOwnedComponent<TsuiFileTheme> loaded(new TsuiFileTheme(nullptr));
-    loaded->SetThemeFile(file.Path());
+    const TLoadedAndUnloaded pair;
+    const auto& [file, unloaded, loaded] = pair;
     ASSERT_TRUE(loaded->IsLoaded());
 
     const TsuiFileTheme* themes[] = {nullptr, unloaded.get(), loaded.get()};
