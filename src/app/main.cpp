@@ -61,8 +61,11 @@ std::string MousePositionCaption(int x, int y)
 TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner)
 {
     SetName("frmMain");
-    BuildMenu();
-    BuildLayout();
+    {
+        TLoadScope load(*this);
+        BuildMenu();
+        BuildLayout();
+    }
     OnCreate = [this](TObject* s) { FormCreate(s); };
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
     OnDestroy = [this](TObject* s) { FormDestroy(s); };
@@ -130,44 +133,64 @@ void TfrmMain::BuildLayout()
         g->SetCaption(caption);
         return g;
     };
-    auto button = [this](const char* name, TWinControl* parent, int left, const char* caption, int tab) {
-        auto* b = new TButton(this);
+    // The buttons' stored values: the style first (it sets Transparent), then
+    // the rest, as the designed form applies them.
+    auto button = [this](const char* name, int left, const char* caption, int tab) {
+        auto* b = new TsuiButton(this);
         b->SetName(name);
-        b->SetParent(parent);
+        b->SetParent(GroupBox1);
+        b->SetUIStyle(TsuiUIStyle::MacOS);
         b->SetBounds(left, 24, 75, 25);
         b->SetCaption(caption);
+        b->SetTransparent(true);
+        b->SetFocusedRectMargin(2);
+        b->SetLayout(TButtonLayout::blGlyphLeft);
+        b->SetSpacing(4);
+        b->SetMouseContinuouslyDownInterval(100);
+        b->SetModalResult(0);
         b->SetTabOrder(tab);
         return b;
     };
-    auto check = [this](const char* name, TWinControl* parent, RECT b, const char* caption, int tab) {
-        auto* c = new TCheckBox(this);
+    auto check = [this](const char* name, RECT b, const char* caption, int tab) {
+        auto* c = new TsuiCheckBox(this);
         c->SetName(name);
-        c->SetParent(parent);
+        c->SetParent(GroupBox2);
+        c->SetUIStyle(TsuiUIStyle::MacOS);
         c->SetBounds(b.left, b.top, b.right, b.bottom);
         c->SetCaption(caption);
+        c->SetAutoSize(true);
+        c->SetTabStop(true);
+        c->SetChecked(false);
         c->SetTabOrder(tab);
         return c;
     };
 
-    GroupBox1 = group("GroupBox1", suiForm1, {8, 32, 273, 57}, "操作");
+    GroupBox1 = new TsuiGroupBox(this);
+    GroupBox1->SetName("GroupBox1");
+    GroupBox1->SetParent(suiForm1);
+    GroupBox1->SetUIStyle(TsuiUIStyle::MacOS);
+    GroupBox1->SetBounds(8, 32, 273, 57);
+    GroupBox1->SetCaption("操作");
+    GroupBox1->SetBorderColor(kFrameBorderColor);
+    GroupBox1->SetParentColor(true);
     SetDialogFont(GroupBox1->Font());
-    btnAbout = button("btnAbout", GroupBox1, 98, "关于(&A)", 0);
-    btnSrc = button("btnSrc", GroupBox1, 10, "停止(&S)", 1);
-    btnQuit = button("btnQuit", GroupBox1, 186, "退出(&Q)", 2);
+    btnAbout = button("btnAbout", 98, "关于(&A)", 0);
+    btnSrc = button("btnSrc", 10, "停止(&S)", 1);
+    btnQuit = button("btnQuit", 186, "退出(&Q)", 2);
     btnSrc->OnClick = [this](TObject* s) { suitempbtnSrcClick(s); };
     btnAbout->OnClick = [this](TObject* s) { suitempbtnAboutClick(s); };
     btnQuit->OnClick = [this](TObject* s) { suitempbtnQuitClick(s); };
 
     GroupBox2 = group("GroupBox2", suiForm1, {8, 96, 273, 105}, "选项");
-    cbTransParent = check("cbTransParent", GroupBox2, {16, 12, 209, 21}, "我要查缴设为背景透明的Flash文件", 0);
-    cbFor3721 = check("cbFor3721", GroupBox2, {16, 56, 143, 21}, "设置了3721的私隐策略", 1);
+    cbTransParent = check("cbTransParent", {16, 12, 209, 21}, "我要查缴设为背景透明的Flash文件", 0);
+    cbFor3721 = check("cbFor3721", {16, 56, 143, 21}, "设置了3721的私隐策略", 1);
     GroupBox3 = group("GroupBox3", suiForm1, {8, 216, 273, 105}, "Flash预览");
     WebBrowser1 = new TWebBrowser(this);
     WebBrowser1->SetName("WebBrowser1");
     WebBrowser1->SetParent(GroupBox3);
     WebBrowser1->SetBounds(2, 14, 269, 89);
-    cbFindIFRame = check("cbFindIFRame", GroupBox2, {16, 34, 239, 21}, "查找网页中包含的IFRAME(注：速度较慢)", 2);
-    cbAutoOpenURL = check("cbAutoOpenURL", GroupBox2, {16, 80, 251, 21}, "自动打开IFRAME进行抓取(可抓多层IFRAME)", 3);
+    cbFindIFRame = check("cbFindIFRame", {16, 34, 239, 21}, "查找网页中包含的IFRAME(注：速度较慢)", 2);
+    cbAutoOpenURL = check("cbAutoOpenURL", {16, 80, 251, 21}, "自动打开IFRAME进行抓取(可抓多层IFRAME)", 3);
 }
 
 void TfrmMain::CreateParams(TCreateParams& params)

@@ -14,6 +14,8 @@
 #include "Menus.h"
 #include "OleCtrls.h"
 #include "PageHost.h"
+#include "SUIButton.h"
+#include "SUIGroupBox.h"
 #include "ShrinkPlan.h"
 #include "StdCtrls.h"
 
@@ -46,17 +48,17 @@ public:
     TTimer* Timer1 = nullptr;
     TFramePanel* suiForm1 = nullptr;
     TPopupMenu* PopupMenu1 = nullptr;
-    TGroupBox* GroupBox1 = nullptr;
-    TButton* btnAbout = nullptr;
-    TButton* btnSrc = nullptr;
-    TButton* btnQuit = nullptr;
+    TsuiGroupBox* GroupBox1 = nullptr;
+    TsuiButton* btnAbout = nullptr;
+    TsuiButton* btnSrc = nullptr;
+    TsuiButton* btnQuit = nullptr;
     TGroupBox* GroupBox2 = nullptr;
-    TCheckBox* cbTransParent = nullptr;
-    TCheckBox* cbFor3721 = nullptr;
+    TsuiCheckBox* cbTransParent = nullptr;
+    TsuiCheckBox* cbFor3721 = nullptr;
     TGroupBox* GroupBox3 = nullptr;
     TWebBrowser* WebBrowser1 = nullptr;
-    TCheckBox* cbFindIFRame = nullptr;
-    TCheckBox* cbAutoOpenURL = nullptr;
+    TsuiCheckBox* cbFindIFRame = nullptr;
+    TsuiCheckBox* cbAutoOpenURL = nullptr;
 
     // What the hit test left: HitRect, LastWnd, PageURL, MoviePath.
     THitState Hit;

@@ -217,3 +217,27 @@ TNineSlicePlan NineSlicePlan(int bitmapWidth, int bitmapHeight, const TRectI& re
 {
     return TNineSliceBuilder(bitmapWidth, bitmapHeight, rect, transparentCorners).Build();
 }
+
+TGlyphPlan GlyphLayoutPlan(int layout, int W, int H, int tw, int th, int gw, int gh, int S)
+{
+    TGlyphPlan p;
+    switch (layout) {
+    case 1:  // glyph right of the caption
+        p.Glyph = {(W + tw + S - gw) / 2, (H - gh) / 2};
+        p.Caption = {p.Glyph.X - tw - S, (H - th) / 2};
+        break;
+    case 2:  // glyph above
+        p.Glyph = {(W - gw) / 2, (H - (th + gh + S)) / 2};
+        p.Caption = {(W - tw) / 2, p.Glyph.Y + gh + S};
+        break;
+    case 3:  // glyph below
+        p.Glyph = {(W - gw) / 2, (H + th + S - gh) / 2};
+        p.Caption = {(W - tw) / 2, p.Glyph.Y - th - S};
+        break;
+    default:  // glyph left
+        p.Glyph = {(W - (tw + gw + S)) / 2, (H - gh) / 2};
+        p.Caption = {p.Glyph.X + gw + S, (H - th) / 2};
+        break;
+    }
+    return p;
+}

@@ -73,3 +73,14 @@ struct TNineSlicePlan {
 // Corners are drawn with magenta transparent only when transparentCorners is
 // set; edges and centre always are.
 TNineSlicePlan NineSlicePlan(int bitmapWidth, int bitmapHeight, const TRectI& rect, bool transparentCorners);
+
+// Where a push button puts its glyph and its caption, for glyph layouts left,
+// right, top and bottom (0..3) of the caption, with W x H the button, tw x th
+// the caption's extent, gw x gh one glyph image and S the spacing between
+// them. Halvings round towards zero.
+struct TGlyphPlan {
+    TPointI Glyph;
+    TPointI Caption;
+    bool operator==(const TGlyphPlan&) const = default;
+};
+TGlyphPlan GlyphLayoutPlan(int layout, int W, int H, int tw, int th, int gw, int gh, int S);

@@ -10,6 +10,7 @@ TComponent::TComponent(TComponent* AOwner)
 
 TComponent::~TComponent()
 {
+    if (alive_) *alive_ = false;
     // Deleted without Free: do what BeforeDestruction would have done, as far as
     // this base can.
     if (!destroying_) {
@@ -17,6 +18,19 @@ TComponent::~TComponent()
         DestroyComponents();
     }
     NotifyRemoval();
+}
+
+TComponent::TAliveFlag TComponent::AliveFlag()
+{
+    if (!alive_) alive_ = std::make_shared<bool>(true);
+    return alive_;
+}
+
+void TComponent::LoadedTree()
+{
+    // By index: a Loaded() may add components.
+    for (size_t i = 0; i < components_.size(); ++i) components_[i]->LoadedTree();
+    Loaded();
 }
 
 void TComponent::Free()

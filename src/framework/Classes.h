@@ -62,6 +62,14 @@ public:
     virtual void Notification(TComponent* AComponent, TOperation Operation);
     // Called once the component's designed state is complete.
     virtual void Loaded() {}
+    // True while the designed state is being built (see TLoadScope): a
+    // component then takes stored values without reporting them as changes.
+    bool Loading() const { return loading_ || (owner_ && owner_->Loading()); }
+
+    // Read after a user event that may have freed the component: the flag
+    // turns false when it is destroyed.
+    using TAliveFlag = std::shared_ptr<const bool>;
+    TAliveFlag AliveFlag();
 
 protected:
     // Runs before the destructor chain, with the whole object alive: frees the
@@ -72,6 +80,8 @@ protected:
     void DestroyComponents();
 
 private:
+    friend class TLoadScope;
+    void LoadedTree();
     void InsertComponent(TComponent* c);
     void RemoveComponent(TComponent* c);
     void NotifyRemoval();
@@ -83,6 +93,25 @@ private:
     int tag_ = 0;
     bool destroying_ = false;
     bool notified_ = false;
+    bool loading_ = false;
+    std::shared_ptr<bool> alive_;  // shared with the flags handed out
+};
+
+// Marks a component as being loaded while its designed state is built; at the
+// end every component it owns, and then itself, hears Loaded().
+class TLoadScope {
+public:
+    explicit TLoadScope(TComponent& root) : root_(root) { root_.loading_ = true; }
+    ~TLoadScope()
+    {
+        root_.loading_ = false;
+        root_.LoadedTree();
+    }
+    TLoadScope(const TLoadScope&) = delete;
+    TLoadScope& operator=(const TLoadScope&) = delete;
+
+private:
+    TComponent& root_;
 };
 
 // unique_ptr deleter for components held without an owner (tests, the program entry).

@@ -1,9 +1,35 @@
 #include "Controls.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 HINSTANCE MainInstance() { return GetModuleHandleA(nullptr); }
+
+TShiftState KeyboardShiftState()
+{
+    TShiftState shift = 0;
+    if (GetKeyState(VK_SHIFT) < 0) shift |= MK_SHIFT;
+    if (GetKeyState(VK_CONTROL) < 0) shift |= MK_CONTROL;
+    if (GetKeyState(VK_MENU) < 0) shift |= ssAlt;
+    return shift;
+}
+
+bool IsAccel(unsigned ch, const std::string& caption)
+{
+    for (size_t i = 0; i < caption.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(caption[i]);
+        if (IsDBCSLeadByte(lead)) {  // a trail byte is never an "&"
+            ++i;
+            continue;
+        }
+        if (lead != '&' || i + 1 >= caption.size()) continue;
+        const auto next = static_cast<unsigned char>(caption[++i]);
+        if (next == '&') continue;  // "&&" is a plain ampersand
+        return next < 0x80 && ch < 0x80 && std::toupper(next) == std::toupper(static_cast<int>(ch));
+    }
+    return false;
+}
 
 // ====================================================================== TControl
 
@@ -139,7 +165,9 @@ void TControl::ParentColorChanged()
 
 void TControl::SetAlign(TAlign v)
 {
+    if (v == align_) return;
     align_ = v;
+    if (parent_) parent_->Realign();
 }
 
 void TControl::Invalidate()
@@ -199,30 +227,33 @@ void TControl::MouseMove(TShiftState shift, int x, int y)
     if (OnMouseMove) OnMouseMove(this, shift, x, y);
 }
 
-void TControl::MouseButton(TMessage& m, TMouseButton button, bool down)
+bool TControl::MouseButton(TMessage& m, TMouseButton button, bool down)
 {
     const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
     const TShiftState shift = static_cast<TShiftState>(m.WParam);
+    const TAliveFlag alive = AliveFlag();
     if (down) {
         if (button == TMouseButton::mbLeft) clicked_ = clickEvents_;
         MouseDown(button, shift, x, y);
-        return;
+        return *alive;
     }
     const bool click = button == TMouseButton::mbLeft && clicked_;
     if (button == TMouseButton::mbLeft) clicked_ = false;
     const RECT r = ClientRect();
     const POINT p{x, y};
     if (click && PtInRect(&r, p)) Click();
+    if (!*alive) return false;  // the click freed us (a close button)
     MouseUp(button, shift, x, y);
+    return *alive;
 }
 
 void TControl::WndProc(TMessage& m)
 {
     switch (m.Msg) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: MouseButton(m, TMouseButton::mbLeft, true); break;
-    case WM_LBUTTONUP: MouseButton(m, TMouseButton::mbLeft, false); break;
-    case WM_RBUTTONDOWN: MouseButton(m, TMouseButton::mbRight, true); break;
-    case WM_RBUTTONUP: MouseButton(m, TMouseButton::mbRight, false); break;
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: if (!MouseButton(m, TMouseButton::mbLeft, true)) return; break;
+    case WM_LBUTTONUP: if (!MouseButton(m, TMouseButton::mbLeft, false)) return; break;
+    case WM_RBUTTONDOWN: if (!MouseButton(m, TMouseButton::mbRight, true)) return; break;
+    case WM_RBUTTONUP: if (!MouseButton(m, TMouseButton::mbRight, false)) return; break;
     case WM_MOUSEMOVE: MouseMove(static_cast<TShiftState>(m.WParam), GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)); break;
     case WM_CANCELMODE: clicked_ = false; break;  // the press ended without a release
     case CM_MOUSEENTER: CMMouseEnter(m); break;
@@ -416,6 +447,7 @@ void TWinControl::InsertControl(TControl* c)
     } else {
         c->Invalidate();
     }
+    if (c->Align() != TAlign::alNone) Realign();
 }
 
 void TWinControl::RemoveControl(TControl* c)
@@ -611,8 +643,20 @@ void TWinControl::WndProc(TMessage& m)
         // Controls that click themselves hold the mouse between press and
         // release; system buttons manage their own capture.
         if ((m.Msg == WM_LBUTTONDOWN || m.Msg == WM_LBUTTONDBLCLK) && clickEvents_) SetCapture(handle_);
-        TControl::WndProc(m);
+        {
+            const TAliveFlag alive = AliveFlag();
+            TControl::WndProc(m);
+            if (!*alive) return;  // the click freed us: nothing of ours is left to touch
+        }
         if (m.Msg == WM_LBUTTONUP && clickEvents_ && GetCapture() == handle_) ReleaseCapture();
+        return;
+    case WM_SETFOCUS: WMSetFocus(m); break;
+    case WM_KILLFOCUS: DoExit(); break;
+    case WM_KEYDOWN: case WM_KEYUP: case WM_CHAR: WMKey(m); break;
+    case CM_FOCUSCHANGED: case CM_DIALOGKEY: case CM_DIALOGCHAR:
+        // Passed down to every child; the first one that answers ends it.
+        Broadcast(m);
+        if (m.Msg == CM_FOCUSCHANGED) m.Result = 0;
         return;
     case WM_CAPTURECHANGED: WMCaptureChanged(m); break;
     case WM_COMMAND: if (ReflectToChild(m, reinterpret_cast<HWND>(m.LParam), CN_COMMAND)) return; break;
@@ -710,7 +754,9 @@ bool TWinControl::RouteMouseToGraphic(TMessage& m)
         SetCapture(handle_);
     }
     const LPARAM local = MAKELPARAM(p.x - target->Left(), p.y - target->Top());
+    const TAliveFlag alive = AliveFlag();
     target->Perform(m.Msg, m.WParam, local);
+    if (!*alive) return true;  // the child's click freed this window
     if (m.Msg == WM_LBUTTONUP && captureControl_) {
         captureControl_ = nullptr;
         if (GetCapture() == handle_) ReleaseCapture();
@@ -725,6 +771,122 @@ void TWinControl::WMCaptureChanged(TMessage& m)
     if (reinterpret_cast<HWND>(m.LParam) == handle_) return;
     clicked_ = false;
     if (TControl* c = std::exchange(captureControl_, nullptr)) c->Perform(WM_CANCELMODE);
+}
+
+void TWinControl::WMSetFocus(TMessage&)
+{
+    DoEnter();
+    // Every control of the top window hears where the focus went (default
+    // buttons redraw, the form remembers its active control).
+    TWinControl* top = this;
+    while (top->Parent()) top = top->Parent();
+    top->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(this));
+}
+
+void TWinControl::WMKey(TMessage& m)
+{
+    if (m.Msg == WM_CHAR) {
+        char key = static_cast<char>(m.WParam);
+        KeyPress(key);
+        return;
+    }
+    WORD key = static_cast<WORD>(m.WParam);
+    if (m.Msg == WM_KEYDOWN)
+        KeyDown(key, KeyboardShiftState());
+    else
+        KeyUp(key, KeyboardShiftState());
+}
+
+void TWinControl::KeyDown(WORD& key, TShiftState shift)
+{
+    if (OnKeyDown) OnKeyDown(this, key, shift);
+}
+
+void TWinControl::KeyUp(WORD& key, TShiftState shift)
+{
+    if (OnKeyUp) OnKeyUp(this, key, shift);
+}
+
+void TWinControl::KeyPress(char& key)
+{
+    if (OnKeyPress) OnKeyPress(this, key);
+}
+
+void TWinControl::DoEnter()
+{
+    if (OnEnter) OnEnter(this);
+}
+
+void TWinControl::DoExit()
+{
+    if (OnExit) OnExit(this);
+}
+
+void TWinControl::Broadcast(TMessage& m)
+{
+    // By index: a child may leave the list while it answers.
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        TControl* c = controls_[i];
+        c->Dispatch(m);
+        if (m.Result != 0) return;
+    }
+}
+
+void TWinControl::AppendTabStops(std::vector<TWinControl*>& list) const
+{
+    std::vector<TWinControl*> kids;
+    for (TControl* c : controls_)
+        if (auto* w = dynamic_cast<TWinControl*>(c)) kids.push_back(w);
+    std::stable_sort(kids.begin(), kids.end(),
+                     [](TWinControl* a, TWinControl* b) { return a->tabOrder_ < b->tabOrder_; });
+    for (TWinControl* w : kids) {
+        if (!w->Visible() || !w->Enabled()) continue;
+        if (w->TabStop() && w->HandleAllocated()) list.push_back(w);
+        w->AppendTabStops(list);
+    }
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* current, bool forward) const
+{
+    std::vector<TWinControl*> list;
+    AppendTabStops(list);
+    if (list.empty()) return nullptr;
+    const auto at = std::find(list.begin(), list.end(), current);
+    if (at == list.end()) return forward ? list.front() : list.back();
+    const size_t i = static_cast<size_t>(at - list.begin());
+    const size_t n = list.size();
+    return list[forward ? (i + 1) % n : (i + n - 1) % n];
+}
+
+void TWinControl::Realign()
+{
+    RECT r = ClientRect();
+    AdjustClientRect(r);
+    AlignControls(r);
+}
+
+void TWinControl::AlignControls(RECT& rect)
+{
+    for (TAlign pass : {TAlign::alTop, TAlign::alBottom, TAlign::alLeft, TAlign::alRight, TAlign::alClient}) {
+        for (size_t i = 0; i < controls_.size(); ++i) {
+            TControl* c = controls_[i];
+            if (c->Align() != pass || !c->Visible()) continue;
+            const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+            switch (pass) {
+            case TAlign::alTop: c->SetBounds(rect.left, rect.top, w, c->Height()); rect.top += c->Height(); break;
+            case TAlign::alBottom:
+                rect.bottom -= c->Height();
+                c->SetBounds(rect.left, rect.bottom, w, c->Height());
+                break;
+            case TAlign::alLeft: c->SetBounds(rect.left, rect.top, c->Width(), h); rect.left += c->Width(); break;
+            case TAlign::alRight:
+                rect.right -= c->Width();
+                c->SetBounds(rect.right, rect.top, c->Width(), h);
+                break;
+            default: c->SetBounds(rect.left, rect.top, std::max(0, w), std::max(0, h)); break;
+            }
+        }
+    }
 }
 
 bool TWinControl::ReflectToChild(TMessage& m, HWND child, UINT reflected)

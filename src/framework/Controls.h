@@ -37,6 +37,11 @@ constexpr UINT CM_FONTCHANGED = CM_BASE + 15;
 constexpr UINT CM_TEXTCHANGED = CM_BASE + 18;
 constexpr UINT CM_MOUSEENTER = CM_BASE + 19;
 constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;
+// Sent down from the top window to every control when the focus moved; LParam
+// is the control that has it now.
+constexpr UINT CM_FOCUSCHANGED = CM_BASE + 21;
+// Posted to the application window: free the components waiting for release.
+constexpr UINT CM_RELEASE = CM_BASE + 22;
 // Notifications reflected from a parent back to the child window that sent them.
 constexpr UINT CN_BASE = 0xBC00;
 constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
@@ -45,7 +50,15 @@ constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
 
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
-using TShiftState = unsigned;  // MK_* flags of the mouse message
+using TShiftState = unsigned;  // MK_* flags of the mouse message; keys add ssAlt
+constexpr TShiftState ssAlt = 0x1000;
+// The shift keys held now, as MK_SHIFT, MK_CONTROL and ssAlt.
+TShiftState KeyboardShiftState();
+// Whether ch is the accelerator of a caption: the character after a single
+// "&", compared without letter case.
+bool IsAccel(unsigned ch, const std::string& caption);
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TWndMethod = std::function<void(TMessage&)>;
@@ -98,6 +111,7 @@ public:
     bool ParentFont() const { return parentFont_; }
     void SetParentFont(bool v);
     TAlign Align() const { return align_; }
+    // The parent lays out its aligned children again.
     void SetAlign(TAlign v);
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& v) { hint_ = v; }
@@ -136,7 +150,8 @@ protected:
 
 private:
     friend class TWinControl;  // keeps parent_ in step with its list of children
-    void MouseButton(TMessage& m, TMouseButton button, bool down);
+    // False when a user event freed the control.
+    bool MouseButton(TMessage& m, TMouseButton button, bool down);
     void CMMouseEnter(TMessage& m);
     void CMMouseLeave(TMessage& m);
     void ParentFontChanged();
@@ -200,6 +215,8 @@ public:
     void DestroyHandle();
     // The object behind one of our windows, or null for any other window.
     static TWinControl* FindControl(HWND wnd);
+    // A window of a system class (BUTTON) that we subclassed.
+    bool IsSystemClass() const { return oldProc_ != nullptr; }
 
     int ControlCount() const { return static_cast<int>(controls_.size()); }
     TControl* Controls(int i) const { return controls_[i]; }
@@ -215,6 +232,21 @@ public:
     bool Focused() const;
     virtual bool CanFocus() const;
     void SetFocus();
+    // The next (or previous) control after `current` among this window's
+    // descendants that take the focus with Tab, in tab order, wrapping round.
+    TWinControl* FindNextControl(TWinControl* current, bool forward) const;
+
+    // Lays the aligned children out in the client rectangle that
+    // AdjustClientRect leaves: top, bottom, left and right ones in turn take
+    // their strip, the client-aligned ones the rest.
+    void Realign();
+    virtual void AdjustClientRect(RECT& rect) { (void)rect; }
+
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
 
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     void SetVisible(bool v) override;
@@ -233,6 +265,16 @@ public:
 
 protected:
     void BeforeDestruction() override;
+    void Resized() override { Realign(); }
+    virtual void AlignControls(RECT& rect);
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void KeyPress(char& key);
+    // Focus gained and lost; the base runs OnEnter and OnExit.
+    virtual void DoEnter();
+    virtual void DoExit();
+    // Sends the message to each child until one sets a result.
+    void Broadcast(TMessage& m);
     virtual void CreateParams(TCreateParams& params);
     virtual void CreateWnd();
     // Runs once the window exists, before the children's windows are made.
@@ -241,7 +283,6 @@ protected:
     virtual void PaintWindow(HDC) {}
     // Brush for WM_CTLCOLOR* answers and background fills: the control's Color.
     HBRUSH ColorBrush();
-    bool IsSystemClass() const { return oldProc_ != nullptr; }
 
 private:
     void WMPaint(TMessage& m);
@@ -250,6 +291,9 @@ private:
     void WMMouseMove(TMessage& m);
     void WMMouseLeave(TMessage& m);
     void WMCaptureChanged(TMessage& m);
+    void WMSetFocus(TMessage& m);
+    void WMKey(TMessage& m);
+    void AppendTabStops(std::vector<TWinControl*>& list) const;
     bool RouteMouseToGraphic(TMessage& m);
     bool ReflectToChild(TMessage& m, HWND child, UINT reflected);
     void UpdateHover(TControl* over);

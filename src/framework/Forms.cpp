@@ -170,15 +170,54 @@ void TForm::Close()
     switch (action) {
     case TCloseAction::caHide: Hide(); break;
     case TCloseAction::caMinimize: SetWindowState(TWindowState::wsMinimized); break;
-    case TCloseAction::caFree: Hide(); Free(); break;
+    case TCloseAction::caFree: Hide(); Release(); break;
     default: break;
     }
+}
+
+void TForm::Release() { Application()->ReleaseLater(this); }
+
+void TForm::Notification(TComponent* AComponent, TOperation Operation)
+{
+    if (Operation == TOperation::opRemove && AComponent == activeControl_) activeControl_ = nullptr;
+    TCustomControl::Notification(AComponent, Operation);
+}
+
+void TForm::CMFocusChanged(TMessage& m)
+{
+    auto* focused = reinterpret_cast<TWinControl*>(m.LParam);
+    if (focused == this || focused == activeControl_) return;
+    if (activeControl_) RemoveFreeNotification(activeControl_);
+    activeControl_ = focused;
+    if (activeControl_) FreeNotification(activeControl_);
+}
+
+// Tab moves the focus in tab order (Shift+Tab back), arrows within the
+// focused control's parent; any other dialog key goes to the controls.
+void TForm::CMDialogKey(TMessage& m)
+{
+    const TShiftState shift = KeyboardShiftState();
+    if (shift & (MK_CONTROL | ssAlt)) return;
+    TWinControl* current = TWinControl::FindControl(GetFocus());
+    TWinControl* next = nullptr;
+    switch (m.WParam) {
+    case VK_TAB: next = FindNextControl(current, !(shift & MK_SHIFT)); break;
+    case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+        if (current && current->Parent())
+            next = current->Parent()->FindNextControl(current, m.WParam == VK_RIGHT || m.WParam == VK_DOWN);
+        break;
+    default: return;
+    }
+    if (next) next->SetFocus();
+    m.Result = 1;
 }
 
 void TForm::WndProc(TMessage& m)
 {
     switch (m.Msg) {
     case WM_CLOSE: Close(); return;
+    case CM_FOCUSCHANGED: CMFocusChanged(m); break;
+    case CM_DIALOGKEY: CMDialogKey(m); if (m.Result) return; break;
     case WM_GETMINMAXINFO: WMGetMinMaxInfo(m); return;
     case WM_SYSCOMMAND: WMSysCommand(m); return;
     case WM_ACTIVATE: active_ = LOWORD(m.WParam) != WA_INACTIVE; break;
@@ -251,6 +290,10 @@ bool TApplication::AppWindowMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& re
         if (mainForm_) mainForm_->Close();
         result = 0;
         return true;
+    case CM_RELEASE:
+        ReleasePending();
+        result = 0;
+        return true;
     default:
         return false;
     }
@@ -314,15 +357,69 @@ bool TApplication::ProcessMessage(MSG& msg)
     bool handled = false;
     if (OnMessage) OnMessage(msg, handled);
     if (handled) return true;
-    // Keyboard navigation (Tab, mnemonics) inside our forms.
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
+        if (IsKeyMsg(msg)) return true;
+        // The system's own controls keep the dialog manager's keys (their
+        // mnemonics, Enter as the default push button).
         HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-        if (root && dynamic_cast<TForm*>(TWinControl::FindControl(root)) && IsDialogMessageA(root, &msg))
+        TWinControl* focused = TWinControl::FindControl(msg.hwnd);
+        const bool ours = focused && !focused->IsSystemClass();
+        if (!ours && root && dynamic_cast<TForm*>(TWinControl::FindControl(root)) && IsDialogMessageA(root, &msg))
             return true;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
     return true;
+}
+
+namespace {
+bool IsDialogKey(WPARAM key, UINT code)
+{
+    if (code & DLGC_WANTALLKEYS) return false;
+    switch (key) {
+    case VK_TAB: return !(code & DLGC_WANTTAB);
+    case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN: return !(code & DLGC_WANTARROWS);
+    case VK_RETURN: case VK_ESCAPE: case VK_EXECUTE: case VK_CANCEL: return true;
+    default: return false;
+    }
+}
+}  // namespace
+
+bool TApplication::IsKeyMsg(const MSG& msg)
+{
+    auto* form = dynamic_cast<TForm*>(TWinControl::FindControl(GetAncestor(msg.hwnd, GA_ROOT)));
+    if (!form) return false;
+    const auto code = static_cast<UINT>(
+        SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)));
+    switch (msg.message) {
+    case WM_KEYDOWN: case WM_SYSKEYDOWN:
+        return IsDialogKey(msg.wParam, code) && form->Perform(CM_DIALOGKEY, msg.wParam, msg.lParam) != 0;
+    case WM_CHAR:
+        return !(code & DLGC_WANTCHARS) && form->Perform(CM_DIALOGCHAR, msg.wParam, msg.lParam) != 0;
+    case WM_SYSCHAR:
+        return form->Perform(CM_DIALOGCHAR, msg.wParam, msg.lParam) != 0;
+    default:
+        return false;
+    }
+}
+
+void TApplication::ReleaseLater(TComponent* component)
+{
+    if (!component || std::find(pendingRelease_.begin(), pendingRelease_.end(), component) != pendingRelease_.end())
+        return;
+    pendingRelease_.push_back(component);
+    FreeNotification(component);
+    PostMessageA(Handle(), CM_RELEASE, 0, 0);
+}
+
+void TApplication::ReleasePending()
+{
+    while (!pendingRelease_.empty()) {
+        TComponent* c = pendingRelease_.back();
+        pendingRelease_.pop_back();
+        RemoveFreeNotification(c);
+        c->Free();
+    }
 }
 
 void TApplication::ProcessMessages()
@@ -378,6 +475,7 @@ void TApplication::Run()
 
 void TApplication::FreeForms()
 {
+    ReleasePending();
     DestroyComponents();
     hiddenOnMinimize_.clear();
     window_.reset();
@@ -389,6 +487,9 @@ void TApplication::Notification(TComponent* AComponent, TOperation Operation)
 {
     if (Operation == TOperation::opRemove && AComponent == mainForm_) mainForm_ = nullptr;
     if (Operation == TOperation::opRemove && AComponent == mouseControl_) mouseControl_ = nullptr;
+    if (Operation == TOperation::opRemove)
+        pendingRelease_.erase(std::remove(pendingRelease_.begin(), pendingRelease_.end(), AComponent),
+                              pendingRelease_.end());
     TComponent::Notification(AComponent, Operation);
 }
 

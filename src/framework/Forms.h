@@ -51,7 +51,13 @@ public:
     // the window the user works in (tool windows over another program's window).
     void ShowAtWithoutActivation(int left, int top);
     void Close();
+    // Frees the form once the messages waiting now have been handled: safe
+    // from inside the form's own event handlers.
+    void Release();
     void BringToFront();
+    // The control that has (or last had) the focus inside this form, or null.
+    TWinControl* ActiveControl() const { return activeControl_; }
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -69,6 +75,8 @@ protected:
 private:
     void WMGetMinMaxInfo(TMessage& m);
     void WMSysCommand(TMessage& m);
+    void CMFocusChanged(TMessage& m);
+    void CMDialogKey(TMessage& m);
     void RecreateFrame();
     void StyleFromBorder(DWORD& style, DWORD& exStyle) const;
 
@@ -79,6 +87,7 @@ private:
     TModalResult modalResult_ = 0;
     bool created_ = false;
     bool active_ = false;
+    TWinControl* activeControl_ = nullptr;  // not owned
 };
 
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
@@ -125,6 +134,13 @@ public:
     void FreeForms();
     // Forgets an earlier Terminate (tests that close main forms one after another).
     void ResetTerminated() { terminated_ = false; }
+    // Frees the component when the message posted now arrives (deferred
+    // release); a component freed before then is simply forgotten.
+    void ReleaseLater(TComponent* component);
+    // Keyboard routing of our forms: dialog keys and characters go to the
+    // form and its controls before the focused window sees them. True when
+    // one of them took the message.
+    bool IsKeyMsg(const MSG& msg);
 
     TNotifyEvent OnMinimize;
     TNotifyEvent OnRestore;
@@ -136,12 +152,14 @@ private:
     bool ProcessMessage(MSG& msg);
     void DoMouseIdle();
     void SetMouseControl(TControl* control);
+    void ReleasePending();
     bool AppWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     std::unique_ptr<TUtilWindow> window_;
     TForm* mainForm_ = nullptr;  // not owned separately: one of our components
     TControl* mouseControl_ = nullptr;  // not owned: the control under the cursor when last idle
     std::vector<HWND> hiddenOnMinimize_;
+    std::vector<TComponent*> pendingRelease_;  // not owned until released: freed by ReleasePending
     std::string title_;
     bool terminated_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "BmpLayout.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -76,6 +77,10 @@ HBRUSH TBrush::Handle()
 {
     if (!handle_ || stale_) {
         stale_ = false;
+        if (pattern_ && !pattern_->Empty()) {
+            handle_.reset(CreatePatternBrush(pattern_->Handle()));
+            return handle_.get();
+        }
         LOGBRUSH lb{};
         lb.lbStyle = style_ == TBrushStyle::bsClear ? BS_NULL : BS_SOLID;
         lb.lbColor = ColorToRGB(color_);
@@ -165,18 +170,37 @@ void TCanvas::LineTo(int x, int y)
     ::LineTo(dc_, x, y);
 }
 
+// Text output leaves the DC as it found it: a buffer DC is shared by several
+// paint steps, and a background mode left behind would change the next one.
+template <class Output>
+void TCanvas::WithTextState(Output output)
+{
+    const int oldMode = SetBkMode(dc_, TRANSPARENT);
+    const COLORREF oldColour = GetTextColor(dc_);
+    SelectFont();
+    output();
+    SetTextColor(dc_, oldColour);
+    SetBkMode(dc_, oldMode);
+}
+
 void TCanvas::TextOut(int x, int y, const std::string& text)
 {
-    SelectFont();
-    SetBkMode(dc_, TRANSPARENT);
-    ::TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size()));
+    WithTextState([&] { ::TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size())); });
 }
 
 void TCanvas::TextRect(RECT r, const std::string& text, UINT format)
 {
-    SelectFont();
-    SetBkMode(dc_, TRANSPARENT);
-    DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &r, format);
+    WithTextState([&] { DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &r, format); });
+}
+
+void TCanvas::DrawFocusRect(const RECT& r)
+{
+    // The dots take the text and background colours: black on white, XORed.
+    const COLORREF oldText = SetTextColor(dc_, RGB(0, 0, 0));
+    const COLORREF oldBack = SetBkColor(dc_, RGB(255, 255, 255));
+    ::DrawFocusRect(dc_, &r);
+    SetBkColor(dc_, oldBack);
+    SetTextColor(dc_, oldText);
 }
 
 SIZE TCanvas::TextExtent(const std::string& text)
@@ -391,4 +415,18 @@ void TBitmap::AssignPart(const TBitmap& other, const RECT& part)
                 bits_[static_cast<size_t>(y) * w + x] = other.bits_[static_cast<size_t>(sy) * other.width_ + sx];
         }
     }
+}
+
+// ---------------------------------------------------------------- TBufferDC
+
+TBufferDC::TBufferDC(HDC target, const RECT& area)
+    : target_(target), area_(area), buffer_(std::max(0L, area.right - area.left), std::max(0L, area.bottom - area.top))
+{
+}
+
+TBufferDC::~TBufferDC()
+{
+    if (buffer_.Empty()) return;
+    BitBlt(target_, area_.left, area_.top, buffer_.Width(), buffer_.Height(), buffer_.Canvas().Handle(), 0, 0,
+           SRCCOPY);
 }

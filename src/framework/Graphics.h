@@ -106,6 +106,10 @@ private:
 
 enum class TBrushStyle { bsSolid, bsClear };
 
+class TBitmap;
+
+// A solid or clear brush, or a pattern brush when a bitmap is given (the
+// pattern is copied when the handle is made: the bitmap may go afterwards).
 class TBrush {
 public:
     HBRUSH Handle();
@@ -113,15 +117,16 @@ public:
     void SetColor(TColor v) { if (v != color_) { color_ = v; stale_ = true; } }
     TBrushStyle Style() const { return style_; }
     void SetStyle(TBrushStyle v) { if (v != style_) { style_ = v; stale_ = true; } }
+    // Not owned; null goes back to the solid or clear style.
+    void SetBitmap(const TBitmap* pattern) { pattern_ = pattern; stale_ = true; }
 
 private:
     TColor color_ = clWhite;
     TBrushStyle style_ = TBrushStyle::bsSolid;
+    const TBitmap* pattern_ = nullptr;  // not owned; read when the handle is made
     TBrushHandle handle_;
     bool stale_ = false;
 };
-
-class TBitmap;
 struct TBmpLayout;
 
 // Raised by a picture load that names a resource the module does not have.
@@ -153,9 +158,13 @@ public:
     void Rectangle(int l, int t, int r, int b);
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
+    // Text is drawn with a transparent background; the DC's background mode
+    // and text colour are put back afterwards.
     void TextOut(int x, int y, const std::string& text);
     // Draws text with DrawTextA flags inside r (transparent background).
     void TextRect(RECT r, const std::string& text, UINT format);
+    // The dotted focus rectangle (drawn with XOR: drawing it twice removes it).
+    void DrawFocusRect(const RECT& r);
     SIZE TextExtent(const std::string& text);
     int TextWidth(const std::string& text) { return TextExtent(text).cx; }
     int TextHeight(const std::string& text) { return TextExtent(text).cy; }
@@ -171,6 +180,8 @@ private:
     void SelectBrush();
     void UnselectBrush();
     void RestoreObjects();
+    template <class Output>
+    void WithTextState(Output output);
 
     HDC dc_ = nullptr;  // not owned
     HGDIOBJ oldFont_ = nullptr, oldPen_ = nullptr, oldBrush_ = nullptr;
@@ -227,4 +238,23 @@ private:
     HGDIOBJ oldBitmap_ = nullptr;
     std::unique_ptr<TCanvas> canvas_;
     TColor transparentColor_ = clNone;
+};
+
+// Off-screen composition: a 32-bit buffer the size of an area of a target DC.
+// Everything is drawn into Canvas(); the destructor copies the buffer to the
+// area in one block, so the target never shows a half-painted state.
+class TBufferDC {
+public:
+    TBufferDC(HDC target, const RECT& area);
+    ~TBufferDC();
+    TBufferDC(const TBufferDC&) = delete;
+    TBufferDC& operator=(const TBufferDC&) = delete;
+
+    TCanvas& Canvas() { return buffer_.Canvas(); }
+    TBitmap& Bitmap() { return buffer_; }
+
+private:
+    HDC target_;  // not owned
+    RECT area_;
+    TBitmap buffer_;
 };

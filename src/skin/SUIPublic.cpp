@@ -1,6 +1,7 @@
 #include "SUIPublic.h"
 
 #include "SUIMgr.h"
+#include "SUIThemes.h"
 #include "SkinGeometry.h"
 #include "ThemeFile.h"
 
@@ -42,6 +43,38 @@ bool ResolveUIStyle(const TsuiFileTheme* theme, TsuiUIStyle style, TsuiUIStyle& 
     effective = source.Style;
     return source.UseThemeFile;
 }
+
+void GetStylePicture(const TsuiFileTheme* theme, TsuiUIStyle style, int item, TBitmap& target, int index, int count)
+{
+    TsuiUIStyle effective;
+    if (ResolveUIStyle(theme, style, effective))
+        theme->GetPictureSlice(item, target, index, count);
+    else
+        GetBuiltInBitmap(effective, item, &target, index, count);
+}
+
+TColor GetStyleColor(const TsuiFileTheme* theme, TsuiUIStyle style, int item)
+{
+    TsuiUIStyle effective;
+    if (ResolveUIStyle(theme, style, effective)) return theme->GetColor(item);
+    return static_cast<TColor>(GetBuiltInColor(effective, item));
+}
+
+bool GetStyleBool(const TsuiFileTheme* theme, TsuiUIStyle style, int item)
+{
+    TsuiUIStyle effective;
+    if (ResolveUIStyle(theme, style, effective)) return theme->GetBool(item);
+    return GetBuiltInBool(effective, item);
+}
+
+TForm* HostFormOf(const TControl& control)
+{
+    const TControl* top = &control;
+    while (top->Parent()) top = top->Parent();
+    return dynamic_cast<TForm*>(const_cast<TControl*>(top));
+}
+
+bool IsBlankText(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 TsuiUIStyle FormUIStyleOf(const TComponent* component)
 {

@@ -9,7 +9,7 @@
 
 #include <string_view>
 
-class TsuiFileTheme;
+#include "SUIMgr.h"
 
 // What a skinned control publishes so that the style helpers and the theme
 // component can set its style by name. Every skinned control implements it; the
@@ -25,6 +25,63 @@ public:
 protected:
     ~ISkinnable() = default;
 };
+
+// Items of a control's style, from the file theme when the style resolves to
+// it (ResolveUIStyle below), else from the built-in table. A picture is frame
+// `index` of `count` (count 0: the whole picture); a missing built-in picture
+// raises EResNotFound.
+void GetStylePicture(const TsuiFileTheme* theme, TsuiUIStyle style, int item, TBitmap& target, int index, int count);
+TColor GetStyleColor(const TsuiFileTheme* theme, TsuiUIStyle style, int item);
+bool GetStyleBool(const TsuiFileTheme* theme, TsuiUIStyle style, int item);
+
+// What every skinned control shares: its style, the theme component it
+// refers to without owning it, and the fall-back to DeepBlue when that
+// component goes away. The control's own SetUIStyle does what a new style
+// means for it.
+template <class TBase>
+class TsuiSkinned : public TBase, public ISkinnable {
+public:
+    using TBase::TBase;
+    TsuiUIStyle UIStyle() const override { return uiStyle_; }
+    TsuiFileTheme* FileTheme() const override { return fileTheme_; }
+    // Stores the theme, then assigns the style again so it takes effect.
+    void SetFileTheme(TsuiFileTheme* value) override
+    {
+        if (value != fileTheme_) {
+            if (fileTheme_) this->RemoveFreeNotification(fileTheme_);
+            fileTheme_ = value;
+            if (fileTheme_) this->FreeNotification(fileTheme_);
+        }
+        SetUIStyle(uiStyle_);
+    }
+    void Notification(TComponent* component, TOperation operation) override
+    {
+        if (operation == TOperation::opRemove && component == fileTheme_) {
+            fileTheme_ = nullptr;
+            FileThemeRemoved();
+        }
+        TBase::Notification(component, operation);
+    }
+
+protected:
+    virtual void FileThemeRemoved() { SetUIStyle(TsuiUIStyle::DeepBlue); }
+    void StoreUIStyle(TsuiUIStyle value) { uiStyle_ = value; }
+    void StylePicture(int item, TBitmap& target, int index, int count) const
+    {
+        GetStylePicture(fileTheme_, uiStyle_, item, target, index, count);
+    }
+    TColor StyleColor(int item) const { return GetStyleColor(fileTheme_, uiStyle_, item); }
+    bool StyleBool(int item) const { return GetStyleBool(fileTheme_, uiStyle_, item); }
+
+private:
+    TsuiUIStyle uiStyle_ = TsuiUIStyle::DeepBlue;
+    TsuiFileTheme* fileTheme_ = nullptr;  // not owned
+};
+
+// The form a control stands on (its top parent), or null.
+TForm* HostFormOf(const TControl& control);
+// Whether the text is empty once blanks are trimmed.
+bool IsBlankText(const std::string& text);
 
 // Style source: true when the items come from the file theme, false when they
 // come from the built-in table under `effective` (DeepBlue when FromThemeFile

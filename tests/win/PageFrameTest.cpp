@@ -358,15 +358,17 @@ TEST_F(FollowFrameTest, OverlayClosedDuringTheWaitIsNotFreedTwice)
     host_->FindIFrame = true;
     host_->MainBrowserFake.SetPollsUntilComplete(3);
     HWND closed = nullptr;
-    bool goneAfterClose = false;
+    bool hiddenAfterClose = false;
     RunWhenDispatched([&] {
         closed = Overlay();
         SendMessageA(closed, WM_CLOSE, 0, 0);
-        goneAfterClose = !IsWindow(closed);
+        hiddenAfterClose = !IsWindowVisible(closed);
     });
     Report(AtIFrame());
     ASSERT_NE(closed, nullptr);
-    EXPECT_TRUE(goneAfterClose) << "closing the overlay frees it";
+    EXPECT_TRUE(hiddenAfterClose);
+    Application()->ProcessMessages();
+    EXPECT_FALSE(IsWindow(closed)) << "closing the overlay frees it";
     EXPECT_EQ(host_->Hit.MoviePath, "inner.swf");
     ExpectRestored();
 }

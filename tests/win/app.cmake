@@ -1,6 +1,7 @@
 # The main window in the test process, and the program driven from outside.
-add_executable(app_tests ${CMAKE_CURRENT_LIST_DIR}/MainFormTest.cpp)
+add_executable(app_tests ${CMAKE_CURRENT_LIST_DIR}/MainFormTest.cpp ${PROJECT_SOURCE_DIR}/resources/SkinPictures.rc)
 target_link_libraries(app_tests PRIVATE app gtest_main)
+vendrake_use_skin_pictures(app_tests ${PROJECT_SOURCE_DIR}/resources/SkinPictures.rc)
 vendrake_add_test(app_tests)
 
 add_executable(e2e_tests ${CMAKE_CURRENT_LIST_DIR}/EndToEndTest.cpp)
