@@ -7,6 +7,7 @@
 // DrawNineSlice, on the style's control background.
 //
 //   skin_preview.exe OUTPUT.bmp        (32-bit BMP)
+#include "BmpWrite.h"
 #include "SUIPublic.h"
 #include "SUIThemes.h"
 
@@ -70,20 +71,6 @@ void DrawStyle(TsuiUIStyle style, TCanvas& canvas, int top)
             frame.SetTransparentColor(clFuchsia);
             canvas.Draw(10 + (state - 1) * 24 + (item == ThemeItem::RadioButtonImage ? 110 : 0), top + 50, frame);
         }
-}
-
-bool WriteBmp(TBitmap& bitmap, const char* path)
-{
-    BITMAPINFOHEADER info{sizeof(info), bitmap.Width(), -bitmap.Height(), 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    const DWORD pixels = static_cast<DWORD>(bitmap.Width()) * bitmap.Height() * 4;
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(file) + sizeof(info) + pixels), 0, 0,
-                          sizeof(file) + sizeof(info)};
-    FILE* out = std::fopen(path, "wb");
-    if (!out) return false;
-    bool ok = std::fwrite(&file, sizeof(file), 1, out) == 1 && std::fwrite(&info, sizeof(info), 1, out) == 1 &&
-              std::fwrite(bitmap.ScanLine(0), pixels, 1, out) == 1;
-    ok = std::fclose(out) == 0 && ok;
-    return ok;
 }
 
 }  // namespace

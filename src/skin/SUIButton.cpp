@@ -362,7 +362,9 @@ void TsuiButton::UIStyleChanged() { SetTransparent(StyleBool(ThemeItem::ButtonTr
 void TsuiButton::PaintPicture(TCanvas& canvas, TBitmap& state)
 {
     canvas.Font().Assign(Font());
-    DrawNineSlice(state, canvas, ClientRect(), PictureTransparent());
+    // Magenta is the pictures' key colour and is never shown: an opaque button
+    // has its Color already under the picture, so its corners are keyed too.
+    DrawNineSlice(state, canvas, ClientRect(), true);
     if (!glyph_.Empty()) PaintGlyph(canvas);
 }
 
@@ -375,11 +377,12 @@ void TsuiButton::PaintGlyph(TCanvas& canvas)
                                             glyph_.Height(), spacing_);
     captionPos_ = POINT{plan.Caption.X, plan.Caption.Y};
     const int shift = Pressed() ? 1 : 0;
-    // The image list's way: the top-left pixel is the mask colour.
+    // The image list's way: the glyph's top-left pixel is the mask colour of
+    // both images.
+    const uint32_t mask = *glyph_.ScanLine(0) & 0xFFFFFF;
     TBitmap image;
     const int index = twoImages && !Enabled() ? 1 : 0;
     image.AssignPart(glyph_, RECT{index * gw, 0, index * gw + gw, glyph_.Height()});
-    const uint32_t mask = *image.ScanLine(0) & 0xFFFFFF;
     if (!twoImages && !Enabled()) GreyOut(image, mask);
     image.SetTransparentColor(DibToColor(mask));
     canvas.Draw(plan.Glyph.X + shift, plan.Glyph.Y + shift, image);

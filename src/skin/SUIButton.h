@@ -71,7 +71,6 @@ protected:
     virtual void LoadMouseDownPicture(TBitmap& graphic) { StylePicture(ThemeItem::ButtonImage, graphic, 3, 3); }
     virtual void LoadDisabledPicture(TBitmap& graphic) { StylePicture(ThemeItem::ButtonImage, graphic, 1, 3); }
 
-    bool PictureTransparent() const { return pictureTransparent_; }
     bool boldCaption_ = false;  // set by the focus step, used and cleared by the caption step
 
 private:

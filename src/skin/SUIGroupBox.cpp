@@ -82,7 +82,7 @@ void TsuiCustomGroupBox::Paint()
     c.LineTo(client.left, client.bottom - 1);
     c.LineTo(client.right - 1, client.bottom - 1);
     c.LineTo(client.right - 1, y);
-    c.LineTo(end, y);
+    c.LineTo(end - 1, y);  // LineTo stops short of its end: the frame reaches x = end
     if (!Enabled()) c.Font().SetColor(kDisabledCaption);
     c.TextOut(5, 0, caption_);
 }

@@ -164,3 +164,15 @@ TEST(NineSlicePlan, ExtremeRectangleStaysInRange)
     EXPECT_EQ(plan.PieceCount, 9);
     EXPECT_EQ(plan.E, (TRectI{INT_MAX - 41, INT_MAX - 10, INT_MAX, INT_MAX}));
 }
+
+// A 75 x 25 button, caption 30 x 13, glyph 16 x 16, spacing 4; odd sums show
+// the halvings rounding towards zero.
+TEST(GlyphLayoutPlan, PlacesGlyphAndCaptionForEachLayout)
+{
+    EXPECT_EQ(GlyphLayoutPlan(0, 75, 25, 30, 13, 16, 16, 4), (TGlyphPlan{{12, 4}, {32, 6}}));
+    EXPECT_EQ(GlyphLayoutPlan(1, 75, 25, 30, 13, 16, 16, 4), (TGlyphPlan{{46, 4}, {12, 6}}));
+    EXPECT_EQ(GlyphLayoutPlan(2, 75, 45, 30, 13, 16, 16, 4), (TGlyphPlan{{29, 6}, {22, 26}}));
+    EXPECT_EQ(GlyphLayoutPlan(3, 75, 45, 30, 13, 16, 16, 4), (TGlyphPlan{{29, 23}, {22, 6}}));
+    // A glyph wider than the button goes left of the origin rather than wrapping.
+    EXPECT_EQ(GlyphLayoutPlan(0, 10, 10, 30, 13, 16, 16, 4).Glyph, (TPointI{-20, -3}));
+}

@@ -197,8 +197,24 @@ TEST_F(MainForm, LayoutKeepsDesignedPlacesAndTabOrder)
     EXPECT_EQ(GetNextDlgTabItem(group, f->cbTransParent->Handle(), FALSE), f->cbFor3721->Handle());
     EXPECT_EQ(GetNextDlgTabItem(group, f->cbFor3721->Handle(), FALSE), f->cbFindIFRame->Handle());
     EXPECT_EQ(GetNextDlgTabItem(group, f->cbFindIFRame->Handle(), FALSE), f->cbAutoOpenURL->Handle());
-    for (TsuiCheckBox* c : {f->cbTransParent, f->cbFor3721, f->cbFindIFRame, f->cbAutoOpenURL})
+    for (TsuiCheckBox* c : {f->cbTransParent, f->cbFor3721, f->cbFindIFRame, f->cbAutoOpenURL}) {
         EXPECT_FALSE(c->Checked());
+        EXPECT_EQ(c->UIStyle(), TsuiUIStyle::MacOS);
+        EXPECT_TRUE(c->AutoSize());
+    }
+    // The skinned operations box and its buttons, About first in tab order.
+    EXPECT_EQ(f->GroupBox1->UIStyle(), TsuiUIStyle::MacOS);
+    EXPECT_EQ(f->GroupBox1->BorderColor(), 0x7F7F7Fu);
+    EXPECT_EQ(f->GroupBox1->Caption(), "操作");
+    EXPECT_EQ(f->GroupBox1->FindNextControl(nullptr, true), f->btnAbout);
+    EXPECT_EQ(f->GroupBox1->FindNextControl(f->btnAbout, true), f->btnSrc);
+    EXPECT_EQ(f->GroupBox1->FindNextControl(f->btnSrc, true), f->btnQuit);
+    for (TsuiButton* b : {f->btnAbout, f->btnSrc, f->btnQuit}) {
+        EXPECT_EQ(b->UIStyle(), TsuiUIStyle::MacOS);
+        EXPECT_TRUE(b->Transparent());
+        EXPECT_EQ(b->Width(), 75);
+        EXPECT_EQ(b->Height(), 25);
+    }
     // The preview group lies below the visible client area.
     EXPECT_GE(f->GroupBox3->ClientOrigin().y, WindowRect(f->Handle()).bottom);
 }

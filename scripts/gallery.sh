@@ -1,0 +1,34 @@
+#!/bin/bash
+# The gallery: every skinned control in all five styles and every state, and
+# the main window, taken from the screen of a private Xvfb into
+# docs/screenshots/ as PNG.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+set -e
+vk_setup
+vk_build x86_64
+set +e
+
+out="$VK_ROOT/docs/screenshots"
+work="$VK_BUILD/gallery"
+mkdir -p "$out" "$work"
+rm -f "$work/capture.txt"
+
+trap vk_stop_session EXIT
+vk_start_xvfb
+vk_start_wine
+"$WINE64" "$VK_BUILD/x86_64/bin/gallery.exe" "Z:${work//\//\\}" </dev/null >"$work/gallery.log" 2>&1 &
+gallery=$!
+VK_PIDS+=($gallery)
+# The program shows one window at a time and names it in capture.txt; the
+# pixels come from the X screen, where the Wine desktop sits at the origin.
+while kill -0 "$gallery" 2>/dev/null; do
+    if [ -s "$work/capture.txt" ]; then
+        read -r name x y w h <"$work/capture.txt"
+        import -window root -crop "${w}x${h}+${x}+${y}" +repage "$out/$name.png"
+        vk_log "gallery: $out/$name.png"
+        rm -f "$work/capture.txt"
+    fi
+    sleep 0.2
+done
+wait "$gallery"

@@ -1,0 +1,263 @@
+// gallery: shows every skinned control in every built-in style and state on
+// real windows, and writes what the screen shows of each window as a BMP:
+// one sheet per style (buttons normal, mouse on, pressed, disabled, focused,
+// default, opaque, with glyphs in the four layouts and a two-image glyph;
+// check boxes checked and unchecked, enabled and disabled, focused,
+// transparent; group boxes with and without caption, disabled, transparent),
+// all over a patterned parent so transparency shows, and the main window.
+// The pixels are taken from the screen by scripts/gallery.sh: for each window
+// the program writes its name and place to OUTPUT_FOLDER/capture.txt and waits
+// until the script has deleted that file.
+//
+//   gallery.exe OUTPUT_FOLDER
+#include "SUIButton.h"
+#include "SUIGroupBox.h"
+#include "main.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct TStyleName {
+    TsuiUIStyle Style;
+    const char* Name;
+};
+constexpr TStyleName kStyles[] = {{TsuiUIStyle::MacOS, "macos"},
+                                  {TsuiUIStyle::WinXP, "winxp"},
+                                  {TsuiUIStyle::DeepBlue, "deepblue"},
+                                  {TsuiUIStyle::Protein, "protein"},
+                                  {TsuiUIStyle::BlueGlass, "blueglass"}};
+
+// A check box that draws its focus rectangle without holding the focus, so a
+// sheet can show it beside a focused button.
+class TFocusShownCheckBox : public TsuiCheckBox {
+public:
+    using TsuiCheckBox::TsuiCheckBox;
+
+protected:
+    bool ShowsFocus() const override { return true; }
+};
+
+void Pump()
+{
+    MSG msg;
+    for (int round = 0; round < 20; ++round) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+// A diagonal stripe pattern: transparent controls must show it through.
+void MakePattern(TBitmap& pattern)
+{
+    pattern.SetSize(16, 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) pattern.ScanLine(y)[x] = ((x + y) / 4) % 2 ? 0xC8D8E8 : 0xF0E4C8;
+}
+
+// A 16 x 16 arrow on a magenta mask; two of them side by side (the second
+// grey) make a two-image glyph.
+void MakeGlyph(TBitmap& glyph, bool twoImages)
+{
+    glyph.SetSize(twoImages ? 32 : 16, 16);
+    for (int image = 0; image < (twoImages ? 2 : 1); ++image)
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) {
+                const bool inside = x >= 3 && x < 13 && std::abs(y - 8) <= (x - 3) / 2 + 1;
+                glyph.ScanLine(y)[image * 16 + x] = !inside ? 0xFF00FF : image ? 0x909090 : 0x2060D0;
+            }
+}
+
+class TGallerySheet {
+public:
+    explicit TGallerySheet(TsuiUIStyle style) : style_(style)
+    {
+        form_.reset(new TForm(nullptr));
+        form_->SetBorderStyle(TFormBorderStyle::bsNone);
+        form_->SetBounds(10, 10, 820, 330);
+        back_ = new TsuiCustomPanel(form_.get());
+        back_->SetParent(form_.get());
+        back_->SetAlign(TAlign::alClient);
+        MakePattern(back_->Picture());
+        back_->SetPictureMode(2);
+        back_->PictureChanged();
+        back_->Font().SetCharset(GB2312_CHARSET);
+        back_->Font().SetHeight(-12);
+        back_->Font().SetColor(clBlack);
+        Buttons();
+        CheckBoxes();
+        GroupBoxes();
+    }
+
+    void Show()
+    {
+        form_->Show();
+        focused_->SetFocus();
+        Pump();
+    }
+    HWND Handle() { return form_->Handle(); }
+
+private:
+    void Label(int x, int y, const char* text, int width = 86)
+    {
+        auto* l = new TsuiCustomPanel(form_.get());
+        l->SetParent(back_);
+        l->SetTransparent(true);
+        l->SetAlignment(TPanelAlignment::taLeftJustify);
+        l->SetBounds(x, y, width, 16);
+        l->SetCaption(text);
+    }
+
+    TsuiButton* Button(int x, int y, const char* label, const char* caption, int w = 75, int h = 25)
+    {
+        Label(x, y, label, std::max(w, 86));
+        auto* b = new TsuiButton(form_.get());
+        b->SetParent(back_);
+        b->SetUIStyle(style_);
+        b->SetBounds(x, y + 16, w, h);
+        b->SetCaption(caption);
+        return b;
+    }
+
+    void Buttons()
+    {
+        Button(10, 8, "normal", "关于(&A)");
+        Button(100, 8, "mouse on", "停止(&S)")->Perform(CM_MOUSEENTER);
+        TsuiButton* pressed = Button(190, 8, "pressed", "退出(&Q)");
+        pressed->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ReleaseCapture();
+        Button(280, 8, "disabled", "退出(&Q)")->SetEnabled(false);
+        focused_ = Button(370, 8, "focused", "开始(&S)");
+        Button(460, 8, "default", "确定")->SetDefault(true);
+        Button(550, 8, "opaque", "取消")->SetTransparent(false);
+        Button(640, 8, "large", "保存文件", 150, 40);
+
+        const char* layouts[] = {"glyph left", "glyph right", "glyph top", "glyph bottom"};
+        TBitmap glyph, twin;
+        MakeGlyph(glyph, false);
+        MakeGlyph(twin, true);
+        for (int i = 0; i < 4; ++i) {
+            TsuiButton* b = Button(10 + i * 110, 70, layouts[i], "保存", 100, 44);
+            b->SetGlyph(glyph);
+            b->SetLayout(static_cast<TButtonLayout>(i));
+        }
+        TsuiButton* off = Button(450, 70, "glyph disabled", "保存", 100, 44);
+        off->SetGlyph(glyph);
+        off->SetEnabled(false);
+        TsuiButton* two = Button(560, 70, "two-image, off", "保存", 100, 44);
+        two->SetGlyph(twin);
+        two->SetEnabled(false);
+        TsuiButton* twoOn = Button(670, 70, "two-image", "保存", 100, 44);
+        twoOn->SetGlyph(twin);
+    }
+
+    void Check(TsuiCheckBox* c, int x, int y, const char* label, bool checked, bool enabled)
+    {
+        Label(x, y, label, 150);
+        c->SetParent(back_);
+        c->SetUIStyle(style_);
+        c->SetBounds(x, y + 16, 150, 21);
+        c->SetCaption("设置了3721的私隐策略");
+        c->SetChecked(checked);
+        c->SetEnabled(enabled);
+    }
+
+    void CheckBoxes()
+    {
+        Check(new TsuiCheckBox(form_.get()), 10, 140, "unchecked", false, true);
+        Check(new TsuiCheckBox(form_.get()), 170, 140, "checked", true, true);
+        Check(new TsuiCheckBox(form_.get()), 330, 140, "disabled", false, false);
+        Check(new TsuiCheckBox(form_.get()), 490, 140, "disabled, checked", true, false);
+        Check(new TFocusShownCheckBox(form_.get()), 10, 182, "focused", true, true);
+        auto* clear = new TsuiCheckBox(form_.get());
+        Check(clear, 170, 182, "transparent", true, true);
+        clear->SetTransparent(true);
+    }
+
+    TsuiGroupBox* Group(int x, const char* label, const char* caption)
+    {
+        Label(x, 222, label, 190);
+        auto* g = new TsuiGroupBox(form_.get());
+        g->SetParent(back_);
+        g->Font().SetCharset(GB2312_CHARSET);
+        g->Font().SetHeight(-12);
+        g->SetUIStyle(style_);
+        g->SetBounds(x, 238, 190, 80);
+        g->SetCaption(caption);
+        auto* b = new TsuiButton(form_.get());
+        b->SetParent(g);
+        b->SetBounds(10, 24, 75, 25);
+        b->SetCaption("关于(&A)");
+        auto* c = new TsuiCheckBox(form_.get());
+        c->SetParent(g);
+        c->SetBounds(10, 52, 150, 21);
+        c->SetCaption("查找IFRAME");
+        c->SetChecked(true);
+        g->SetUIStyle(style_);  // restyles the children it holds now
+        return g;
+    }
+
+    void GroupBoxes()
+    {
+        Group(10, "group box", "操作");
+        Group(210, "no caption", "");
+        Group(410, "disabled", "操作")->SetEnabled(false);
+        Group(610, "transparent", "操作")->SetTransparent(true);
+    }
+
+    TsuiUIStyle style_;
+    TOwnedComponent<TForm> form_;
+    TsuiCustomPanel* back_ = nullptr;  // owned by the form
+    TsuiButton* focused_ = nullptr;    // owned by the form
+};
+
+// Tells the gallery script where the window is and waits until the script
+// has taken the screen's pixels (it deletes the file).
+void AwaitCapture(HWND window, const std::string& folder, const char* name)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    const std::string request = folder + "/capture.txt";
+    FILE* f = std::fopen(request.c_str(), "w");
+    if (!f) return;
+    std::fprintf(f, "%s %ld %ld %ld %ld\n", name, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    std::fclose(f);
+    for (int i = 0; i < 3000 && GetFileAttributesA(request.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
+        Pump();
+    }
+}
+
+void ShowMainWindow(const std::string& folder)
+{
+    TfrmMain* main = Application()->CreateForm<TfrmMain>();
+    main->Timer1->SetEnabled(false);  // no shrink into the corner
+    main->Show();
+    main->btnAbout->SetFocus();
+    Pump();
+    AwaitCapture(main->Handle(), folder, "main-window");
+    Application()->FreeForms();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: gallery OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const std::string folder = argv[1];
+    SetCursorPos(1000, 700);  // away from every sheet: no mouse-on but the one asked for
+    for (const TStyleName& s : kStyles) {
+        TGallerySheet sheet(s.Style);
+        sheet.Show();
+        AwaitCapture(sheet.Handle(), folder, (std::string("controls-") + s.Name).c_str());
+    }
+    ShowMainWindow(folder);
+    return 0;
+}
