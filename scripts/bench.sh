@@ -14,6 +14,7 @@ cd "$VK_BUILD/x86_64/bin"
 "$WINE64" ./hook_report_bench.exe </dev/null
 "$WINE64" ./hit_test_bench.exe </dev/null
 "$WINE64" ./skin_bench.exe </dev/null
+"$WINE64" ./control_paint_bench.exe </dev/null
 
 # Retrieval: a 64 MiB body through XF_GetThread and, in the same run, through
 # curl from the same loopback server; then the cache walk over 100,000 entries.
