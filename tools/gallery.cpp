@@ -12,6 +12,8 @@
 //   gallery.exe OUTPUT_FOLDER
 #include "SUIButton.h"
 #include "SUIGroupBox.h"
+#include "SUIThemes.h"
+#include "SUITitleBar.h"
 #include "main.h"
 
 #include <algorithm>
@@ -216,6 +218,82 @@ private:
     TsuiButton* focused_ = nullptr;    // owned by the form
 };
 
+// Title bars of one style: the default buttons with a caption, the mouse over
+// the close button (the real cursor), a caption cut with "...", the program
+// icon for the control box, an inactive caption, and rows of user buttons
+// showing each kind's mouse-on, pressed and maximised (restore) frames.
+class TTitleBarSheet {
+public:
+    explicit TTitleBarSheet(TsuiUIStyle style) : style_(style)
+    {
+        form_.reset(new TForm(nullptr));
+        form_->SetBorderStyle(TFormBorderStyle::bsNone);
+        form_->SetBounds(10, 10, 420, 0);
+        Bar("Vendrake 标题栏");
+        hot_ = Bar("鼠标在关闭按钮上");
+        Bar("一个很长很长的标题, 放不下的时候用省略号截短");
+        Bar("程序图标")->SetDrawAppIcon(true);
+        Bar("不活动的窗口")->SetFormActive(false);
+        FrameRow("mouse on", 1);
+        FrameRow("pressed", 2);
+        MaximisedRow();
+        form_->SetHeight(top_);
+    }
+
+    void Show()
+    {
+        form_->Show();
+        Pump();
+        // The close button is the first right-hand button.
+        TsuiTitleBarButton& close = *hot_->Buttons().Items(1);
+        const int x = hot_->Width() + 1 + hot_->RightBtnXOffset() - close.PicNormal().Width() - 1;
+        const POINT p = hot_->ClientToScreen(POINT{x + 3, close.Top() + 3});
+        SetCursorPos(p.x, p.y);
+        hot_->Invalidate();
+        Pump();
+    }
+    HWND Handle() { return form_->Handle(); }
+
+private:
+    TsuiTitleBar* Bar(const char* caption)
+    {
+        auto* holder = new TPanel(form_.get());
+        holder->SetParent(form_.get());
+        holder->SetBevelOuter(TPanelBevel::bvNone);
+        auto* bar = new TsuiTitleBar(form_.get());
+        bar->SetParent(holder);
+        bar->SetUIStyle(style_);
+        bar->Font().SetCharset(GB2312_CHARSET);
+        bar->SetCaption(caption);
+        holder->SetBounds(0, top_, 420, bar->Height() + 4);
+        top_ += bar->Height() + 4;
+        return bar;
+    }
+
+    // User buttons carrying frame `offset` (0 normal, 1 mouse on, 2 pressed) of
+    // the control box, help, maximise, restore, minimise and close.
+    void Buttons(TsuiTitleBar* bar, const int (&firsts)[6], int offset)
+    {
+        bar->Buttons().Clear();
+        for (int first : firsts) {
+            TsuiTitleBarButton* b = bar->Buttons().Add();
+            b->SetUIStyle(style_);
+            TBitmap frame;
+            GetBuiltInBitmap(style_, ThemeItem::TitleBarButtonImage, &frame, first + offset, 18);
+            b->SetPicNormal(frame);
+            b->SetTop(GetBuiltInInt(style_, ThemeItem::TitleBarButtonTopInt));
+        }
+    }
+
+    void FrameRow(const char* caption, int offset) { Buttons(Bar(caption), {1, 4, 7, 10, 13, 16}, offset); }
+    void MaximisedRow() { Buttons(Bar("maximised: restore"), {16, 10, 13}, 0); }
+
+    TsuiUIStyle style_;
+    TOwnedComponent<TForm> form_;
+    TsuiTitleBar* hot_ = nullptr;  // owned by the form
+    int top_ = 0;
+};
+
 // Tells the gallery script where the window is and waits until the script
 // has taken the screen's pixels (it deletes the file).
 void AwaitCapture(HWND window, const std::string& folder, const char* name)
@@ -257,6 +335,12 @@ int main(int argc, char** argv)
         TGallerySheet sheet(s.Style);
         sheet.Show();
         AwaitCapture(sheet.Handle(), folder, (std::string("controls-") + s.Name).c_str());
+    }
+    for (const TStyleName& s : kStyles) {
+        TTitleBarSheet sheet(s.Style);
+        sheet.Show();
+        AwaitCapture(sheet.Handle(), folder, (std::string("titlebar-") + s.Name).c_str());
+        SetCursorPos(1000, 700);
     }
     ShowMainWindow(folder);
     return 0;

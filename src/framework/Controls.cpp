@@ -181,7 +181,12 @@ void TControl::Invalidate()
 void TControl::Repaint()
 {
     Invalidate();
-    if (parent_ && parent_->HandleAllocated()) UpdateWindow(parent_->Handle());
+    // A window paints itself; a windowless control is painted by its parent.
+    auto* own = dynamic_cast<TWinControl*>(this);
+    if (own && own->HandleAllocated())
+        own->Update();
+    else if (parent_ && parent_->HandleAllocated())
+        UpdateWindow(parent_->Handle());
 }
 
 LRESULT TControl::Perform(UINT msg, WPARAM wParam, LPARAM lParam)

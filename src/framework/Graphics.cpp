@@ -162,6 +162,13 @@ void TCanvas::Rectangle(int l, int t, int r, int b)
     ::Rectangle(dc_, l, t, r, b);
 }
 
+void TCanvas::RoundRect(int l, int t, int r, int b, int w, int h)
+{
+    SelectPen();
+    SelectBrush();
+    ::RoundRect(dc_, l, t, r, b, w, h);
+}
+
 void TCanvas::MoveTo(int x, int y) { MoveToEx(dc_, x, y, nullptr); }
 
 void TCanvas::LineTo(int x, int y)

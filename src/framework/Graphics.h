@@ -156,6 +156,8 @@ public:
     void FillRect(const RECT& r);
     void FrameRect(const RECT& r);
     void Rectangle(int l, int t, int r, int b);
+    // Outline and fill as Rectangle, the corners rounded by a w x h ellipse.
+    void RoundRect(int l, int t, int r, int b, int w, int h);
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
     // Text is drawn with a transparent background; the DC's background mode

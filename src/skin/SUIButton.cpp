@@ -61,6 +61,8 @@ void TsuiCustomButton::SetUIStyle(TsuiUIStyle value)
 void TsuiCustomButton::SetCaption(const std::string& value)
 {
     caption_ = value;
+    // The window text follows, for tools that find buttons by their text.
+    if (Text() != value) TCustomControl::SetText(value);
     CaptionChanged();
     Invalidate();
 }
@@ -317,7 +319,8 @@ void TsuiCustomButton::WndProc(TMessage& m)
     case CM_MOUSELEAVE: if (m.LParam == 0) MouseLeft(); break;
     case CM_DIALOGKEY: if (DialogKey(m)) return; break;
     case CM_DIALOGCHAR: if (DialogChar(m)) return; break;
-    case CM_TEXTCHANGED: SetCaption(Text()); break;
+    case CM_TEXTCHANGED: if (Text() != caption_) SetCaption(Text()); break;
+    case BM_CLICK: Click(); return;  // what automation sends a push button
     case CM_FONTCHANGED: FontChanged(); break;
     case WM_SETFOCUS: case WM_KILLFOCUS: case CM_FOCUSCHANGED: Invalidate(); break;
     case WM_CANCELMODE: pressed_ = false; StopRepeat(); Invalidate(); break;
@@ -544,6 +547,10 @@ void TsuiCheckBox::WndProc(TMessage& m)
 {
     switch (m.Msg) {
     case CM_DIALOGCHAR: if (DialogChar(m)) return; break;
+    // What automation sends a check box.
+    case BM_CLICK: Click(); return;
+    case BM_GETCHECK: m.Result = checked_ ? BST_CHECKED : BST_UNCHECKED; return;
+    case BM_SETCHECK: SetChecked(m.WParam == BST_CHECKED); return;
     case WM_SETFOCUS: case WM_KILLFOCUS: case CM_FOCUSCHANGED: case CM_FONTCHANGED: case CM_TEXTCHANGED:
         Invalidate();
         break;

@@ -67,6 +67,13 @@ bool GetStyleBool(const TsuiFileTheme* theme, TsuiUIStyle style, int item)
     return GetBuiltInBool(effective, item);
 }
 
+int GetStyleInt(const TsuiFileTheme* theme, TsuiUIStyle style, int item)
+{
+    TsuiUIStyle effective;
+    if (ResolveUIStyle(theme, style, effective)) return theme->GetInt(item);
+    return GetBuiltInInt(effective, item);
+}
+
 TForm* HostFormOf(const TControl& control)
 {
     const TControl* top = &control;

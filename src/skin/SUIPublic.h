@@ -33,6 +33,7 @@ protected:
 void GetStylePicture(const TsuiFileTheme* theme, TsuiUIStyle style, int item, TBitmap& target, int index, int count);
 TColor GetStyleColor(const TsuiFileTheme* theme, TsuiUIStyle style, int item);
 bool GetStyleBool(const TsuiFileTheme* theme, TsuiUIStyle style, int item);
+int GetStyleInt(const TsuiFileTheme* theme, TsuiUIStyle style, int item);
 
 // What every skinned control shares: its style, the theme component it
 // refers to without owning it, and the fall-back to DeepBlue when that

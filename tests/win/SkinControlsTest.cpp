@@ -140,6 +140,13 @@ TEST_F(SkinnedControl, PressLeaveAndReturnShowsMouseOnAndStillClicks)
     Release(b, 20, 10);
     EXPECT_EQ(clicks, 1);
     EXPECT_TRUE(b->Focused()) << "a click takes the focus";
+    // Tools find the button by its text and press it as they press any button.
+    b->SetCaption("停止(&S)");
+    char text[32] = {};
+    GetWindowTextA(b->Handle(), text, sizeof(text));
+    EXPECT_STREQ(text, "停止(&S)");
+    SendMessageA(b->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 2);
 }
 
 TEST_F(SkinnedControl, HeldButtonRepeatsUntilReleasedAndNegativeIntervalRepeatsToo)
@@ -386,6 +393,7 @@ TEST_F(SkinnedControl, CheckBoxReportsEveryChangeButNotWhileLoading)
     Release(box);
     EXPECT_TRUE(box->Checked());
     EXPECT_EQ(clicks, 2) << "one user click, one OnClick";
+    EXPECT_EQ(SendMessageA(box->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
     SetForegroundWindow(form_->Handle());
     box->SetFocus();
     Key(WM_KEYUP, VK_RETURN);
