@@ -231,7 +231,7 @@ public:
         form_->SetBounds(10, 10, 420, 0);
         Bar("Vendrake 标题栏");
         hot_ = Bar("鼠标在关闭按钮上");
-        Bar("一个很长很长的标题, 放不下的时候用省略号截短");
+        Bar("一个很长很长的标题, 在标题栏里放不下的时候用省略号截短, 还有更多的字");
         Bar("程序图标")->SetDrawAppIcon(true);
         Bar("不活动的窗口")->SetFormActive(false);
         FrameRow("mouse on", 1);
@@ -248,7 +248,14 @@ public:
         TsuiTitleBarButton& close = *hot_->Buttons().Items(1);
         const int x = hot_->Width() + 1 + hot_->RightBtnXOffset() - close.PicNormal().Width() - 1;
         const POINT p = hot_->ClientToScreen(POINT{x + 3, close.Top() + 3});
-        SetCursorPos(p.x, p.y);
+        // Wine's X server reports the old position back for a while: set it
+        // until it stays.
+        POINT now{};
+        for (int tries = 0; tries < 40 && (now.x != p.x || now.y != p.y); ++tries) {
+            SetCursorPos(p.x, p.y);
+            Pump();
+            GetCursorPos(&now);
+        }
         hot_->Invalidate();
         Pump();
     }
