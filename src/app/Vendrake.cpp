@@ -13,7 +13,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         auto* frmGet = app->CreateForm<TfrmGet>();
         frmGet->SetHitState(&frmMain->Hit);
         frmMain->SetToolbar(frmGet);
-        frmMain->SetPreview(app->CreateForm<TfrmView>());
+        auto* frmView = app->CreateForm<TfrmView>();
+        frmView->HandleNeeded();  // the preview window exists, hidden, for the whole run
+        frmMain->SetPreview(frmView);
         app->Run();
         app->FreeForms();
     } catch (...) {

@@ -1,6 +1,7 @@
 #include "main.h"
 
 #include "DocumentOfWindow.h"
+#include "FrameDesign.h"
 #include "Get.h"
 #include "HitTest.h"
 #include "View.h"
@@ -32,7 +33,6 @@ struct TOleModule {
     }
 } g_oleModule;
 
-constexpr TColor kFrameColor = 0xE7E7E7;
 constexpr TColor kFrameBorderColor = 0x7F7F7F;
 constexpr BYTE kGB2312Charset = GB2312_CHARSET;
 
@@ -111,12 +111,13 @@ void TfrmMain::BuildLayout()
     SetBounds(361, 175, Width(), Height());
     SetClientSize(290, 326);
 
-    suiForm1 = new TFramePanel(this);
+    // The frame takes the border away and sizes the form round itself:
+    // 288 x 325 inside a one-pixel border gives the client area 290 x 326.
+    suiForm1 = new TsuiForm(this);
     suiForm1->SetName("suiForm1");
     suiForm1->SetParent(this);
-    suiForm1->SetBounds(1, 0, 288, 325);
-    suiForm1->SetColor(kFrameColor);
-    suiForm1->SetBorderColor(kFrameBorderColor);
+    using B = TsuiTitleBarBtnType;
+    DesignMacFrame(*suiForm1, {B::suiControlBox, B::suiClose, B::suiMin}, 288, 325);
     suiForm1->SetCaption(ProductCaption);
 
     PopupMenu1 = new TPopupMenu(this);

@@ -15,6 +15,7 @@
 #include "OleCtrls.h"
 #include "PageHost.h"
 #include "SUIButton.h"
+#include "SUIForm.h"
 #include "SUIGroupBox.h"
 #include "ShrinkPlan.h"
 #include "StdCtrls.h"
@@ -46,7 +47,7 @@ public:
     TMenuItem* N1 = nullptr;
     TMenuItem* H1 = nullptr;
     TTimer* Timer1 = nullptr;
-    TFramePanel* suiForm1 = nullptr;
+    TsuiForm* suiForm1 = nullptr;
     TPopupMenu* PopupMenu1 = nullptr;
     TsuiGroupBox* GroupBox1 = nullptr;
     TsuiButton* btnAbout = nullptr;

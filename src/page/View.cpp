@@ -1,5 +1,7 @@
 #include "View.h"
 
+#include "FrameDesign.h"
+
 TfrmView::TfrmView(TComponent* AOwner) : TForm(AOwner)
 {
     SetName("frmView");
@@ -13,12 +15,11 @@ TfrmView::TfrmView(TComponent* AOwner) : TForm(AOwner)
     SetBounds(236, 135, Width(), Height());
     SetClientSize(351, 263);
 
-    suiForm1 = new TFramePanel(this);  // components are owned by the form
+    suiForm1 = new TsuiForm(this);  // components are owned by the form
     suiForm1->SetName("suiForm1");
     suiForm1->SetParent(this);
-    suiForm1->SetBounds(1, 0, 349, 262);
-    suiForm1->SetColor(0xE7E7E7);
-    suiForm1->SetBorderColor(0x7F7F7F);
+    using B = TsuiTitleBarBtnType;
+    DesignMacFrame(*suiForm1, {B::suiClose, B::suiMax, B::suiControlBox}, 349, 262);
     suiForm1->SetCaption(Caption());
 
     WebBrowser1 = new TWebBrowser(this);

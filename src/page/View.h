@@ -2,16 +2,16 @@
 // The IFRAME preview window: a page opened from a frame is shown here, so the
 // user can hover and grab in it as in any browser window. It hides itself when
 // the cursor leaves it.
-#include "ExtCtrls.h"
 #include "Forms.h"
 #include "OleCtrls.h"
+#include "SUIForm.h"
 
 class TfrmView : public TForm {
 public:
     explicit TfrmView(TComponent* AOwner);
     const char* ClassName() const override { return "TfrmView"; }
 
-    TFramePanel* suiForm1 = nullptr;
+    TsuiForm* suiForm1 = nullptr;
     TWebBrowser* WebBrowser1 = nullptr;
 
     void PreviewMouseLeave(TMessage& m);

@@ -90,7 +90,7 @@ TsuiUIStyle FormUIStyleOf(const TComponent* component)
     for (int i = 0; i < form->ControlCount(); ++i) {
         TControl* child = form->Controls(i);
         const auto* skinned = dynamic_cast<const ISkinnable*>(child);
-        if (skinned && std::string_view(child->ClassName()) == "TsuiForm") return skinned->UIStyle();
+        if (skinned && dynamic_cast<const ISkinnedFormFrame*>(child)) return skinned->UIStyle();
     }
     return TsuiUIStyle::DeepBlue;
 }

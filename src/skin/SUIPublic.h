@@ -84,6 +84,17 @@ TForm* HostFormOf(const TControl& control);
 // Whether the text is empty once blanks are trimmed.
 bool IsBlankText(const std::string& text);
 
+// The skinned form frame a bar may stand on. The bar asks it through this
+// interface only (the frame lives above the bar).
+class ISkinnedFormFrame {
+public:
+    // Whether the host form had a sizeable border when the frame was made.
+    virtual bool HostWasSizeable() const = 0;
+
+protected:
+    ~ISkinnedFormFrame() = default;
+};
+
 // Style source: true when the items come from the file theme, false when they
 // come from the built-in table under `effective` (DeepBlue when FromThemeFile
 // has no loaded theme to read).

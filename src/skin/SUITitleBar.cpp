@@ -503,7 +503,12 @@ void TsuiTitleBar::UpdateMenuStyle(TsuiUIStyle effective)
     (void)effective;
 }
 
-void TsuiTitleBar::PopupTitleBarMenu() {}
+void TsuiTitleBar::PopupTitleBarMenu() { PopupTitleBarMenuAt(ClientToScreen(POINT{0, Height()})); }
+
+void TsuiTitleBar::PopupTitleBarMenuAt(POINT p)
+{
+    (void)p;
+}
 
 void TsuiTitleBar::PaintCaption(TCanvas& canvas, int left, int right)
 {

@@ -15,17 +15,6 @@
 class TsuiTitleBar;
 class TsuiTitleBarPopupMenu;
 
-// The skinned form frame a bar may stand on. The bar asks it through this
-// interface only (the frame lives above the bar).
-class ISkinnedFormFrame {
-public:
-    // Whether the host form had a sizeable border when the frame was made.
-    virtual bool HostWasSizeable() const = 0;
-
-protected:
-    ~ISkinnedFormFrame() = default;
-};
-
 enum class TsuiTitleBarAlign : uint8_t { suiLeft, suiRight, suiClient };
 enum class TsuiTitleBarBtnType : uint8_t { suiMax, suiMin, suiClose, suiHelp, suiControlBox, suiCustom };
 
@@ -176,6 +165,8 @@ public:
 
     void RefreshMaximizeButtons();
     void ApplyRoundCorner();
+    // Opens the title bar's menu at a screen point.
+    void PopupTitleBarMenuAt(POINT p);
     void WndProc(TMessage& m) override;
 
     TsuiTitleBarButtonClickEvent OnCustomBtnsClick;

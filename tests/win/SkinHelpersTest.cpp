@@ -271,6 +271,13 @@ private:
     TsuiFileTheme* theme_ = nullptr;
 };
 
+// A skinned frame as the helpers see one.
+class TFrameProbe : public TSkinnedProbe, public ISkinnedFormFrame {
+public:
+    explicit TFrameProbe(TComponent* owner) : TSkinnedProbe(owner, "TsuiForm") {}
+    bool HostWasSizeable() const override { return false; }
+};
+
 class SkinControls : public ::testing::Test {
 protected:
     void SetUp() override
@@ -342,13 +349,14 @@ TEST_F(SkinControls, FormUIStyleOfReadsTheFirstDirectSkinnedFrame)
     EXPECT_EQ(FormUIStyleOf(nullptr), TsuiUIStyle::DeepBlue);
     EXPECT_EQ(FormUIStyleOf(parent), TsuiUIStyle::DeepBlue);  // not a form
     EXPECT_EQ(FormUIStyleOf(form), TsuiUIStyle::DeepBlue);    // no frame
-    auto* nested = Place(new TSkinnedProbe(form, "TsuiForm"), parent, 0, 0, 5, 5);
+    auto* nested = Place(new TFrameProbe(form), parent, 0, 0, 5, 5);
     nested->SetUIStyle(TsuiUIStyle::Protein);
     EXPECT_EQ(FormUIStyleOf(form), TsuiUIStyle::DeepBlue);    // a grandchild does not count
     Place(new TSkinnedProbe(form, "TsuiButton"), form, 0, 0, 5, 5)->SetUIStyle(TsuiUIStyle::WinXP);
-    auto* frame = Place(new TSkinnedProbe(form, "TsuiForm"), form, 0, 0, 5, 5);
+    Place(new TSkinnedProbe(form, "TsuiForm"), form, 0, 0, 5, 5)->SetUIStyle(TsuiUIStyle::Protein);  // a name is no frame
+    auto* frame = Place(new TFrameProbe(form), form, 0, 0, 5, 5);
     frame->SetUIStyle(TsuiUIStyle::MacOS);
-    Place(new TSkinnedProbe(form, "TsuiForm"), form, 0, 0, 5, 5)->SetUIStyle(TsuiUIStyle::BlueGlass);
+    Place(new TFrameProbe(form), form, 0, 0, 5, 5)->SetUIStyle(TsuiUIStyle::BlueGlass);
     EXPECT_EQ(FormUIStyleOf(form), TsuiUIStyle::MacOS);
 }
 
