@@ -4,11 +4,12 @@
 // checks read these counters instead.
 #include <windows.h>
 #include <objbase.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <utility>
 
-enum class THandleKind { Bitmap, Font, Brush, Pen, Region, DC, Menu, Window, Internet, File, Count };
+enum class THandleKind { Bitmap, Font, Brush, Pen, Region, DC, Menu, ImageList, Window, Internet, File, Count };
 
 // Live handles of one kind that are held by our wrappers right now.
 int LiveHandles(THandleKind kind);
@@ -88,6 +89,14 @@ struct TMenuTraits {
     static void Close(HMENU h) { DestroyMenu(h); }
 };
 using TMenuHandle = TUniqueHandle<TMenuTraits>;
+
+struct TImageListTraits {
+    using Handle = HIMAGELIST;
+    static constexpr THandleKind Kind = THandleKind::ImageList;
+    static bool Valid(HIMAGELIST h) { return h != nullptr; }
+    static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
+};
+using TImageListHandle = TUniqueHandle<TImageListTraits>;
 
 struct TKernelTraits {
     using Handle = HANDLE;
