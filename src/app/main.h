@@ -16,6 +16,7 @@
 #include "PageHost.h"
 #include "SUIButton.h"
 #include "SUIGroupBox.h"
+#include "SUIPopupMenu.h"
 #include "ShrinkPlan.h"
 #include "StdCtrls.h"
 
@@ -47,7 +48,7 @@ public:
     TMenuItem* H1 = nullptr;
     TTimer* Timer1 = nullptr;
     TFramePanel* suiForm1 = nullptr;
-    TPopupMenu* PopupMenu1 = nullptr;
+    TsuiPopupMenu* PopupMenu1 = nullptr;
     TsuiGroupBox* GroupBox1 = nullptr;
     TsuiButton* btnAbout = nullptr;
     TsuiButton* btnSrc = nullptr;
