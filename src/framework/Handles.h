@@ -82,21 +82,16 @@ using TBrushHandle = TUniqueHandle<TGdiTraits<HBRUSH, THandleKind::Brush>>;
 using TPenHandle = TUniqueHandle<TGdiTraits<HPEN, THandleKind::Pen>>;
 using TRegionHandle = TUniqueHandle<TGdiTraits<HRGN, THandleKind::Region>>;
 
-struct TMenuTraits {
-    using Handle = HMENU;
-    static constexpr THandleKind Kind = THandleKind::Menu;
-    static bool Valid(HMENU h) { return h != nullptr; }
-    static void Close(HMENU h) { DestroyMenu(h); }
+// Handles that are null when empty and are freed by one user32 or comctl32 call.
+template <class H, THandleKind K, auto CloseFn>
+struct TNullableTraits {
+    using Handle = H;
+    static constexpr THandleKind Kind = K;
+    static bool Valid(H h) { return h != nullptr; }
+    static void Close(H h) { CloseFn(h); }
 };
-using TMenuHandle = TUniqueHandle<TMenuTraits>;
-
-struct TImageListTraits {
-    using Handle = HIMAGELIST;
-    static constexpr THandleKind Kind = THandleKind::ImageList;
-    static bool Valid(HIMAGELIST h) { return h != nullptr; }
-    static void Close(HIMAGELIST h) { ImageList_Destroy(h); }
-};
-using TImageListHandle = TUniqueHandle<TImageListTraits>;
+using TMenuHandle = TUniqueHandle<TNullableTraits<HMENU, THandleKind::Menu, &DestroyMenu>>;
+using TImageListHandle = TUniqueHandle<TNullableTraits<HIMAGELIST, THandleKind::ImageList, &ImageList_Destroy>>;
 
 struct TKernelTraits {
     using Handle = HANDLE;
