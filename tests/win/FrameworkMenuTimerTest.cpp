@@ -213,7 +213,7 @@ TEST(ShortCutText, ModifiersInOrderAndNothingForNoKey)
     EXPECT_EQ(ShortCutToText(ShortCut(VK_LBUTTON, scCtrl)), "") << "a key without a name gives no text";
 }
 
-// Two 8 x 8 images: a blue square on white (the mask colour) and all white.
+// Two 8 x 8 images from one strip: a blue square on white (the mask colour), and white.
 TEST(ImageList, MaskedImagesDrawTheirShapeEnabledAndGreyed)
 {
     const int before = LiveHandlesTotal();
@@ -234,15 +234,10 @@ TEST(ImageList, MaskedImagesDrawTheirShapeEnabledAndGreyed)
         TCanvas canvas(shown.Dc());
         list->Draw(canvas, 0, 0, 0, true);
         list->Draw(canvas, 10, 0, 0, false);
-        list->Draw(canvas, 20, 0, 1, true);
         EXPECT_EQ(shown.Pixel(3, 3), RGB(0, 0, 255));
         EXPECT_EQ(shown.Pixel(0, 0), ground);
         EXPECT_EQ(shown.Pixel(10 + 3, 3), ColorToRGB(clBtnShadow));
         EXPECT_EQ(shown.Pixel(10 + 6, 6), ColorToRGB(clBtnHighlight)) << "no highlight below right of the shape";
-        int touched = 0;
-        for (int y = 0; y < 8; ++y)
-            for (int x = 20; x < 40; ++x) touched += shown.Pixel(x, y) != ground;
-        EXPECT_EQ(touched, 0) << "a fully masked image drew something";
     }
     EXPECT_EQ(LiveHandles(THandleKind::ImageList), 0);
     EXPECT_EQ(LiveHandlesTotal(), before);

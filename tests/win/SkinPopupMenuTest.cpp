@@ -189,23 +189,6 @@ TEST_P(PopupMenuByStyle, DisabledItemIsNeverDrawnSelectedAndIsGrey)
     EXPECT_GT(Count(normal, kGrey, RECT{30, 4, 60, 18}), 5);
 }
 
-TEST_P(PopupMenuByStyle, SeparatorIsALineOverBarAndBackground)
-{
-    const I style = GetParam();
-    auto* menu = MakeMenu(style, {"-"});
-    TTestDib dib(kW, kH);
-    Draw(menu->Items()->Items(0), dib, true);
-    if (style == I::MacOS) {
-        TBitmap strip(kW, kH);
-        DrawMacMenuBarStrip(strip.Canvas(), RECT{0, 0, kW, kH});
-        EXPECT_EQ(dib.Pixel(kW / 2, 2), strip.Pixel(kW / 2, 2));
-        return;
-    }
-    EXPECT_EQ(dib.Pixel(2, 10), Rgb(GetBuiltInColor(style, ThemeItem::MenuBarColor)));
-    EXPECT_EQ(dib.Pixel(29, 2), Rgb(GetBuiltInColor(style, ThemeItem::MenuBackgroundColor)));
-    EXPECT_EQ(dib.Pixel(30, 2), Rgb(0x848284));
-}
-
 TEST_F(PopupMenu, CheckedItemShowsTheMarkOrABoxUnderItsImage)
 {
     auto* menu = MakeMenu(I::DeepBlue, {"A", "B"});
@@ -218,12 +201,6 @@ TEST_F(PopupMenu, CheckedItemShowsTheMarkOrABoxUnderItsImage)
     const RECT markArea{4, 3, 20, 19};
     EXPECT_GT(Count(marked, RGB(0, 0, 0), markArea), 5);
     EXPECT_EQ(Count(marked, RGB(255, 255, 255), markArea), 0) << "the mark's white background was drawn";
-
-    plain->SetEnabled(false);
-    TTestDib greyed(kW, kH);
-    Draw(plain, greyed, false);
-    EXPECT_EQ(Count(greyed, RGB(0, 0, 0), markArea), 0);
-    EXPECT_GT(Count(greyed, ColorToRGB(clBtnShadow), markArea), 5);
 
     // An image of one red square in the middle; white is its mask.
     auto* images = new TImageList(owner_.get());
