@@ -120,8 +120,27 @@ void TfrmMain::BuildLayout()
     DesignMacFrame(*suiForm1, {B::suiControlBox, B::suiClose, B::suiMin}, 288, 325);
     suiForm1->SetCaption(ProductCaption);
 
-    PopupMenu1 = new TPopupMenu(this);
+    // The menu's stored values, the style first, in the designed order.
+    PopupMenu1 = new TsuiPopupMenu(this);
     PopupMenu1->SetName("PopupMenu1");
+    PopupMenu1->SetUIStyle(TsuiUIStyle::DeepBlue);
+    PopupMenu1->SetOwnerDraw(true);
+    PopupMenu1->SetMenuItemHeight(21);
+    PopupMenu1->SetSeparatorHeight(5);
+    PopupMenu1->SetBarWidth(26);
+    PopupMenu1->SetBarColor(0xCED3D6);
+    PopupMenu1->SetColor(clWhite);
+    PopupMenu1->SetSeparatorColor(0x848284);
+    PopupMenu1->SetSelectedBorderColor(0xA04A44);
+    PopupMenu1->SetSelectedColor(0xA04A44);
+    PopupMenu1->SetSelectedFontColor(clWhite);
+    PopupMenu1->SetFontColor(clBlack);
+    PopupMenu1->SetBorderColor(clBlack);
+    PopupMenu1->SetFlatMenu(false);
+    PopupMenu1->SetFontName("MS Sans Serif");
+    PopupMenu1->SetFontSize(8);
+    PopupMenu1->SetFontCharset(DEFAULT_CHARSET);
+    PopupMenu1->SetUseSystemFont(true);
     PopupMenu1->Items()->Add(Q1);
     PopupMenu1->Items()->Add(N1);
     PopupMenu1->Items()->Add(H1);

@@ -17,6 +17,7 @@
 #include "SUIButton.h"
 #include "SUIForm.h"
 #include "SUIGroupBox.h"
+#include "SUIPopupMenu.h"
 #include "ShrinkPlan.h"
 #include "StdCtrls.h"
 
@@ -48,7 +49,7 @@ public:
     TMenuItem* H1 = nullptr;
     TTimer* Timer1 = nullptr;
     TsuiForm* suiForm1 = nullptr;
-    TPopupMenu* PopupMenu1 = nullptr;
+    TsuiPopupMenu* PopupMenu1 = nullptr;
     TsuiGroupBox* GroupBox1 = nullptr;
     TsuiButton* btnAbout = nullptr;
     TsuiButton* btnSrc = nullptr;

@@ -4,11 +4,12 @@
 // checks read these counters instead.
 #include <windows.h>
 #include <objbase.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <utility>
 
-enum class THandleKind { Bitmap, Font, Brush, Pen, Region, DC, Menu, Window, Internet, File, Count };
+enum class THandleKind { Bitmap, Font, Brush, Pen, Region, DC, Menu, ImageList, Window, Internet, File, Count };
 
 // Live handles of one kind that are held by our wrappers right now.
 int LiveHandles(THandleKind kind);
@@ -81,13 +82,16 @@ using TBrushHandle = TUniqueHandle<TGdiTraits<HBRUSH, THandleKind::Brush>>;
 using TPenHandle = TUniqueHandle<TGdiTraits<HPEN, THandleKind::Pen>>;
 using TRegionHandle = TUniqueHandle<TGdiTraits<HRGN, THandleKind::Region>>;
 
-struct TMenuTraits {
-    using Handle = HMENU;
-    static constexpr THandleKind Kind = THandleKind::Menu;
-    static bool Valid(HMENU h) { return h != nullptr; }
-    static void Close(HMENU h) { DestroyMenu(h); }
+// Handles that are null when empty and are freed by one user32 or comctl32 call.
+template <class H, THandleKind K, auto CloseFn>
+struct TNullableTraits {
+    using Handle = H;
+    static constexpr THandleKind Kind = K;
+    static bool Valid(H h) { return h != nullptr; }
+    static void Close(H h) { CloseFn(h); }
 };
-using TMenuHandle = TUniqueHandle<TMenuTraits>;
+using TMenuHandle = TUniqueHandle<TNullableTraits<HMENU, THandleKind::Menu, &DestroyMenu>>;
+using TImageListHandle = TUniqueHandle<TNullableTraits<HIMAGELIST, THandleKind::ImageList, &ImageList_Destroy>>;
 
 struct TKernelTraits {
     using Handle = HANDLE;

@@ -1,21 +1,149 @@
 #include "Menus.h"
 
 #include <algorithm>
+#include <cstring>
+#include <deque>
 
 namespace {
-UINT NextCommand()
+
+// Hands out menu command numbers and takes them back. Numbers from 0xF000 up
+// are the system menu's commands (SC_CLOSE and the rest): ours stay below so a
+// command of ours never reads as one of them.
+class TCommandPool {
+public:
+    UINT Acquire()
+    {
+        UINT id;
+        if (next_ <= kLast) {
+            id = next_++;
+        } else if (!freed_.empty()) {
+            id = freed_.front();
+            freed_.pop_front();
+        } else {
+            throw EMenuError("Too many menu items");
+        }
+        ++live_;
+        return id;
+    }
+    void Release(UINT id)
+    {
+        freed_.push_back(id);
+        --live_;
+    }
+    int Live() const { return live_; }
+
+private:
+    static constexpr UINT kFirst = 100, kLast = 0xEFFF;
+    UINT next_ = kFirst;
+    std::deque<UINT> freed_;  // oldest first: a number rests as long as it can
+    int live_ = 0;
+};
+
+// Menus live on the user-interface thread only.
+TCommandPool& Commands()
 {
-    static UINT next = 100;  // menu command numbers, unique in the process
-    return next++;
+    static TCommandPool pool;
+    return pool;
 }
+
+std::string KeyName(WORD key)
+{
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) return std::string(1, static_cast<char>(key));
+    if (key >= VK_F1 && key <= VK_F24) return "F" + std::to_string(key - VK_F1 + 1);
+    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) return "Num " + std::to_string(key - VK_NUMPAD0);
+    switch (key) {
+    case VK_BACK: return "BkSp";
+    case VK_TAB: return "Tab";
+    case VK_RETURN: return "Enter";
+    case VK_ESCAPE: return "Esc";
+    case VK_SPACE: return "Space";
+    case VK_PRIOR: return "PgUp";
+    case VK_NEXT: return "PgDn";
+    case VK_END: return "End";
+    case VK_HOME: return "Home";
+    case VK_LEFT: return "Left";
+    case VK_UP: return "Up";
+    case VK_RIGHT: return "Right";
+    case VK_DOWN: return "Down";
+    case VK_INSERT: return "Ins";
+    case VK_DELETE: return "Del";
+    default: return {};
+    }
+}
+
+}  // namespace
+
+int LiveMenuCommands() { return Commands().Live(); }
+
+std::string ShortCutToText(TShortCut shortCut)
+{
+    std::string key = KeyName(shortCut & 0xFF);
+    if (key.empty()) return {};
+    std::string text;
+    if (shortCut & scShift) text += "Shift+";
+    if (shortCut & scCtrl) text += "Ctrl+";
+    if (shortCut & scAlt) text += "Alt+";
+    return text + key;
+}
+
+// =================================================================== TImageList
+
+TImageList::TImageList(TComponent* AOwner, int width, int height)
+    : TComponent(AOwner), width_(width), height_(height),
+      list_(ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 1, 4))
+{
+}
+
+int TImageList::Count() const { return list_ ? ImageList_GetImageCount(list_.get()) : 0; }
+
+int TImageList::AddMasked(TBitmap& picture, TColor maskColor)
+{
+    if (!list_ || picture.Empty()) return -1;
+    // The list selects the bitmap into a DC of its own and blackens the masked
+    // pixels; the picture may be in its canvas's DC, so it gets a copy.
+    TBitmap copy(picture.Width(), picture.Height());
+    if (copy.Empty()) return -1;
+    std::memcpy(copy.ScanLine(0), picture.ScanLine(0), sizeof(uint32_t) * picture.Width() * picture.Height());
+    return ImageList_AddMasked(list_.get(), copy.Handle(), ColorToRGB(maskColor));
+}
+
+void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) const
+{
+    if (!list_ || index < 0 || index >= Count()) return;
+    if (enabled) {
+        ImageList_Draw(list_.get(), index, canvas.Handle(), x, y, ILD_TRANSPARENT);
+        return;
+    }
+    DrawShape(canvas.Handle(), x + 1, y + 1, index, ColorToRGB(clBtnHighlight));
+    DrawShape(canvas.Handle(), x, y, index, ColorToRGB(clBtnShadow));
+}
+
+// Paints the image's opaque pixels in one colour: its mask as a stencil for a
+// brush (ROP PSDPxax keeps the target where the mask is white).
+void TImageList::DrawShape(HDC dc, int x, int y, int index, COLORREF colour) const
+{
+    constexpr DWORD kBrushWhereSourceBlack = 0x00B8074A;
+    TBitmapHandle mask(CreateBitmap(width_, height_, 1, 1, nullptr));
+    TMemoryDC maskDC;
+    TSelectObject holdMask(maskDC.get(), mask.get());
+    PatBlt(maskDC.get(), 0, 0, width_, height_, WHITENESS);
+    ImageList_Draw(list_.get(), index, maskDC.get(), 0, 0, ILD_MASK);
+    TBrushHandle brush(CreateSolidBrush(colour));
+    TSelectObject holdBrush(dc, brush.get());
+    const COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF oldBack = SetBkColor(dc, RGB(255, 255, 255));
+    BitBlt(dc, x, y, width_, height_, maskDC.get(), 0, 0, kBrushWhereSourceBlack);
+    SetBkColor(dc, oldBack);
+    SetTextColor(dc, oldText);
 }
 
 // ===================================================================== TMenuItem
 
-TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), command_(NextCommand()) {}
+TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner), command_(Commands().Acquire()) {}
 
 TMenuItem::~TMenuItem()
 {
+    Commands().Release(command_);
     if (parent_) parent_->Remove(this);
     for (TMenuItem* child : items_) child->parent_ = nullptr;
 }
@@ -62,9 +190,18 @@ TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner), items_(new TMen
 
 TPopupMenu::~TPopupMenu() = default;
 
+void TPopupMenu::SetImages(TImageList* list)
+{
+    if (list == images_) return;
+    if (images_) RemoveFreeNotification(images_);
+    images_ = list;
+    if (images_) FreeNotification(images_);
+}
+
 void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation)
 {
     if (Operation == TOperation::opRemove && AComponent == items_) items_ = nullptr;
+    if (Operation == TOperation::opRemove && AComponent == images_) images_ = nullptr;
     TComponent::Notification(AComponent, Operation);
 }
 
@@ -83,8 +220,11 @@ TMenuHandle TPopupMenu::BuildMenu(TMenuItem* parent)
             flags |= MF_POPUP;
             id = reinterpret_cast<UINT_PTR>(BuildMenu(item).release());  // the parent menu frees it
         }
-        // Owner-drawn items carry the item itself as their data.
-        const char* data = ownerDraw_ ? reinterpret_cast<const char*>(item) : item->Caption().c_str();
+        // Owner-drawn items carry the item itself as their data; plain ones
+        // show the short cut after a tab, right-aligned by the system.
+        std::string text = item->Caption();
+        if (const std::string keys = ShortCutToText(item->ShortCut()); !keys.empty()) text += "\t" + keys;
+        const char* data = ownerDraw_ ? reinterpret_cast<const char*>(item) : text.c_str();
         AppendMenuA(menu.get(), flags, id, data);
         if (item->Default()) SetMenuDefaultItem(menu.get(), item->Command(), FALSE);
     }

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -152,6 +154,104 @@ TEST_F(PopupMenuTest, MenuClosedWithoutChoiceClicksNothing)
 
     PopupWith([&](ULONGLONG) { PostKey(VK_ESCAPE); });
     EXPECT_TRUE(clicked.empty());
+}
+
+// A program that rebuilds its menus: 70,000 items come and go, 500 alive at a
+// time; every live item keeps a distinct 16-bit command, and the menu built
+// afterwards still routes the chosen command to its item.
+TEST_F(PopupMenuTest, CommandsAreReusedAndStayDistinctAcrossManyRebuilds)
+{
+    const int before = LiveMenuCommands();
+    std::deque<TOwnedComponent<TMenuItem>> live;
+    std::set<UINT> inUse{a->Command(), line->Command(), b->Command()};
+    int clashes = 0, outOfRange = 0;
+    for (int i = 0; i < 70000; ++i) {
+        live.emplace_back(new TMenuItem(nullptr));
+        const UINT id = live.back()->Command();
+        outOfRange += id == 0 || id > 0xFFFF;
+        clashes += !inUse.insert(id).second;
+        if (live.size() > 500) {
+            inUse.erase(live.front()->Command());
+            live.pop_front();
+        }
+    }
+    EXPECT_EQ(clashes, 0);
+    EXPECT_EQ(outOfRange, 0);
+    live.clear();
+    EXPECT_EQ(LiveMenuCommands(), before);
+
+    auto* late = Add("Late");
+    EXPECT_EQ(inUse.count(late->Command()), 0u);
+    bool sent = false;
+    PopupWith([&](ULONGLONG elapsed) {
+        if (sent || elapsed < 20) return;
+        sent = true;
+        for (UINT key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) PostKey(key);  // A, B, Late
+    });
+    EXPECT_EQ(clicked, (std::vector<std::string>{"Late"}));
+}
+
+TEST(MenuCommands, AllNumbersTakenRaisesAndAFreedOneServesAgain)
+{
+    std::vector<TOwnedComponent<TMenuItem>> live;
+    try {
+        for (;;) live.emplace_back(new TMenuItem(nullptr));
+    } catch (const EMenuError&) {
+    }
+    ASSERT_GT(live.size(), 60000u) << "far fewer commands than 16 bits allow";
+    const UINT freed = live[1234]->Command();
+    live[1234].reset();
+    TOwnedComponent<TMenuItem> again(new TMenuItem(nullptr));
+    EXPECT_EQ(again->Command(), freed);
+}
+
+TEST(ShortCutText, ModifiersInOrderAndNothingForNoKey)
+{
+    EXPECT_EQ(ShortCutToText(ShortCut('S', scCtrl)), "Ctrl+S");
+    EXPECT_EQ(ShortCutToText(ShortCut(VK_F12, scShift | scCtrl | scAlt)), "Shift+Ctrl+Alt+F12");
+    EXPECT_EQ(ShortCutToText(0), "");
+    EXPECT_EQ(ShortCutToText(ShortCut(VK_LBUTTON, scCtrl)), "") << "a key without a name gives no text";
+}
+
+// Two 8 x 8 images from one strip: a blue square on white (the mask colour), and white.
+TEST(ImageList, MaskedImagesDrawTheirShapeEnabledAndGreyed)
+{
+    const int before = LiveHandlesTotal();
+    {
+        TOwnedComponent<TImageList> list(new TImageList(nullptr, 8, 8));
+        EXPECT_EQ(LiveHandles(THandleKind::ImageList), 1);
+        TBitmap strip(16, 8);
+        strip.Canvas().Brush().SetColor(clWhite);
+        strip.Canvas().FillRect(RECT{0, 0, 16, 8});
+        strip.Canvas().Brush().SetColor(0xFF0000);
+        strip.Canvas().FillRect(RECT{2, 2, 6, 6});
+        EXPECT_EQ(list->AddMasked(strip, clWhite), 0);
+        EXPECT_EQ(list->Count(), 2);
+        EXPECT_EQ(strip.Pixel(0, 0), RGB(255, 255, 255)) << "the caller's picture was changed";
+
+        const COLORREF ground = RGB(0x12, 0x34, 0x56);
+        TTestDib shown(40, 20, ground);
+        TCanvas canvas(shown.Dc());
+        list->Draw(canvas, 0, 0, 0, true);
+        list->Draw(canvas, 10, 0, 0, false);
+        EXPECT_EQ(shown.Pixel(3, 3), RGB(0, 0, 255));
+        EXPECT_EQ(shown.Pixel(0, 0), ground);
+        EXPECT_EQ(shown.Pixel(10 + 3, 3), ColorToRGB(clBtnShadow));
+        EXPECT_EQ(shown.Pixel(10 + 6, 6), ColorToRGB(clBtnHighlight)) << "no highlight below right of the shape";
+    }
+    EXPECT_EQ(LiveHandles(THandleKind::ImageList), 0);
+    EXPECT_EQ(LiveHandlesTotal(), before);
+}
+
+TEST(ImageList, MenuForgetsItsImagesWhenTheyGo)
+{
+    TOwnedComponent<TComponent> owner(new TComponent(nullptr));
+    auto* menu = new TPopupMenu(owner.get());
+    auto* list = new TImageList(owner.get());
+    menu->SetImages(list);
+    EXPECT_EQ(menu->Images(), list);
+    list->Free();
+    EXPECT_EQ(menu->Images(), nullptr);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
 #include <vector>
 
 namespace {
@@ -343,6 +345,61 @@ TEST_F(MainForm, TrayRightButtonOpensMenuAtCursor)
     EXPECT_EQ(f->PopupMenu1->Items()->Items(0)->Caption(), "设置(&Q)");
     EXPECT_TRUE(f->PopupMenu1->Items()->Items(1)->IsLine());
     EXPECT_EQ(f->PopupMenu1->Items()->Items(2)->Caption(), "退出(&H)");
+}
+
+// Closes the open menu once both items have been drawn (or after a second).
+std::function<bool()> g_menuDone;
+int g_menuTicks = 0;
+void CALLBACK EndMenuWhenDone(HWND, UINT, UINT_PTR id, DWORD)
+{
+    if ((g_menuDone && g_menuDone()) || ++g_menuTicks > 100) {
+        KillTimer(nullptr, id);
+        EndMenu();
+    }
+}
+
+TEST_F(MainForm, TrayMenuIsSkinnedWithItsStoredValuesAndItsItemsHaveThoseHeights)
+{
+    TfrmMain* f = Create();
+    TsuiPopupMenu* m = f->PopupMenu1;
+    EXPECT_EQ(m->UIStyle(), TsuiUIStyle::DeepBlue);
+    EXPECT_TRUE(m->OwnerDraw());
+    EXPECT_EQ(m->MenuItemHeight(), 21);
+    EXPECT_EQ(m->SeparatorHeight(), 5);
+    EXPECT_EQ(m->BarWidth(), 26);
+    EXPECT_EQ(m->BarColor(), 0xCED3D6u);
+    EXPECT_EQ(m->Color(), clWhite);
+    EXPECT_EQ(m->SeparatorColor(), 0x848284u);
+    EXPECT_EQ(m->SelectedBorderColor(), 0xA04A44u);
+    EXPECT_EQ(m->SelectedColor(), 0xA04A44u);
+    EXPECT_EQ(m->SelectedFontColor(), clWhite);
+    EXPECT_EQ(m->FontColor(), clBlack);
+    EXPECT_EQ(m->BorderColor(), clBlack);
+    EXPECT_FALSE(m->FlatMenu());
+    EXPECT_EQ(m->FontName(), "MS Sans Serif");
+    EXPECT_EQ(m->FontSize(), 8);
+    EXPECT_EQ(m->FontCharset(), DEFAULT_CHARSET);
+    EXPECT_TRUE(m->UseSystemFont());
+
+    // Opened for real: the system lays the items out by the measured heights.
+    f->Show();
+    std::map<TMenuItem*, RECT> drawn;
+    for (TMenuItem* item : {f->Q1, f->N1, f->H1}) {
+        ASSERT_TRUE(item->OnDrawItem) << item->Name() << " got no draw handler when the form loaded";
+        item->OnDrawItem = [&drawn, item, skinned = item->OnDrawItem](TObject* s, TCanvas& c, RECT r, bool sel) {
+            drawn[item] = r;
+            skinned(s, c, r, sel);
+        };
+    }
+    g_menuDone = [&] { return drawn.count(f->Q1) && drawn.count(f->H1); };
+    g_menuTicks = 0;
+    SetTimer(nullptr, 0, 10, &EndMenuWhenDone);
+    m->Popup(200, 200);
+    g_menuDone = nullptr;
+    ASSERT_TRUE(drawn.count(f->Q1) && drawn.count(f->H1)) << "the menu drew no items";
+    EXPECT_EQ(drawn[f->Q1].bottom - drawn[f->Q1].top, 21);
+    EXPECT_EQ(drawn[f->H1].bottom - drawn[f->H1].top, 21);
+    EXPECT_EQ(drawn[f->H1].top - drawn[f->Q1].bottom, 5) << "the separator is not 5 pixels high";
 }
 
 TEST_F(MainForm, AboutButtonOpensTheToolbarHelpBox)
