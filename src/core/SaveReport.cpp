@@ -14,15 +14,24 @@ constexpr uint32_t ErrorCannotConnect = 12029;
 constexpr uint32_t ErrorConnectionAborted = 12030;
 constexpr uint32_t ErrorConnectionReset = 12031;
 constexpr uint32_t ErrorInvalidServerResponse = 12152;
+// Wine's WinInet hands on the socket's error for a failed read instead.
+constexpr uint32_t SocketConnectionAborted = 10053;
+constexpr uint32_t SocketConnectionReset = 10054;
+constexpr uint32_t SocketTimedOut = 10060;
+constexpr uint32_t SocketConnectionRefused = 10061;
 
 std::string NetworkReason(uint32_t error)
 {
     switch (error) {
-    case ErrorTimeout: return "服务器在10秒内没有回应（超时）";
+    case ErrorTimeout:
+    case SocketTimedOut: return "服务器在10秒内没有回应（超时）";
     case ErrorNameNotResolved: return "找不到服务器";
-    case ErrorCannotConnect: return "无法连接到服务器";
+    case ErrorCannotConnect:
+    case SocketConnectionRefused: return "无法连接到服务器";
     case ErrorConnectionAborted:
-    case ErrorConnectionReset: return "连接中断";
+    case ErrorConnectionReset:
+    case SocketConnectionAborted:
+    case SocketConnectionReset: return "连接中断";
     case ErrorInvalidServerResponse: return "服务器的回答无法识别";
     case 0: return "网络错误";
     default: return "网络错误（错误码 " + std::to_string(error) + "）";

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace {
 
 struct TBox {
@@ -403,4 +405,58 @@ TEST_F(Download, FreeWhenDoneReleasesTheRequestOnlyAfterItsWorker)
     bool idleGone = false;
     (new TTracked(&idleGone))->FreeWhenDone();
     EXPECT_TRUE(idleGone);
+}
+
+TEST_F(Download, OutcomeRecordsTheStatusAndHowTheDownloadEnded)
+{
+    struct TCase {
+        const char* Path;
+        TDownloadEnd End;
+        int Status;
+        bool LengthKnown;
+        bool Complete;
+    };
+    const TCase cases[] = {
+        {"/binary/%s?n=3000", TDownloadEnd::EndOfData, 200, true, true},
+        {"/notfound/%s", TDownloadEnd::EndOfData, 404, true, true},
+        {"/no-length/%s?n=3000", TDownloadEnd::EndOfData, 200, false, true},
+        {"/cut/%s?n=5000&total=100000", TDownloadEnd::EndOfData, 200, true, false},
+        {"/auth-always/%s", TDownloadEnd::Refused, 401, false, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Path);
+        char path[128];
+        std::snprintf(path, sizeof(path), c.Path, UniqueKey("end").c_str());
+        TMFHttpGet r;
+        ended_ = 0;
+        EXPECT_EQ(r.Outcome().End, TDownloadEnd::Running);
+        ASSERT_TRUE(Fetch(r, path, dir_.File("end.swf")));
+        EXPECT_EQ(r.Outcome().End, c.End);
+        EXPECT_EQ(r.StatusCode(), c.Status);
+        EXPECT_EQ(r.Outcome().LengthKnown, c.LengthKnown);
+        EXPECT_EQ(DownloadComplete(r.Outcome()), c.Complete);
+    }
+}
+
+TEST_F(Download, OutcomeOfASilentServerIsATimeoutAndOfAStopIsAStop)
+{
+    TMFHttpGet silent;
+    ASSERT_TRUE(Fetch(silent, "/stall-body/" + UniqueKey("silent") + "?s=25&n=4000", dir_.File("s.swf"), 25000));
+    EXPECT_EQ(silent.Outcome().End, TDownloadEnd::ReadFailed);
+    // Windows says ERROR_INTERNET_TIMEOUT here, Wine the socket's WSAETIMEDOUT:
+    // either way the user is told of a time-out.
+    EXPECT_NE(DownloadReport(silent.Outcome(), "s.swf", true, false).find("超时"), std::string::npos)
+        << "error " << silent.Outcome().NetworkError;
+    EXPECT_GT(silent.Outcome().Received, 0);
+    EXPECT_LT(silent.Outcome().Received, 8000);
+
+    ended_ = 0;
+    TMFHttpGet stopped;
+    Watch(stopped);
+    ASSERT_TRUE(stopped.Url().Crack(ServerUrl("/stall-body/" + UniqueKey("halt") + "?s=25&n=4000"), dir_.File("h.swf")));
+    stopped.Start();
+    ASSERT_TRUE(PumpUntil([&] { return !progress_.empty(); }, 5000));
+    stopped.Stop();
+    ASSERT_TRUE(PumpUntil([&] { return ended_ > 0; }, 15000));
+    EXPECT_EQ(stopped.Outcome().End, TDownloadEnd::Stopped);
 }
