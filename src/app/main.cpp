@@ -17,6 +17,7 @@ TMouseShare* MouseShare = nullptr;
 TBoundsI RestoreBounds;
 
 TfrmMain::TNotifyIconCall TfrmMain::NotifyIcon = &Shell_NotifyIconA;
+TfrmMain::TBeepCall TfrmMain::Beep = &MessageBeep;
 
 namespace {
 // Module initialisation and finalisation of the main unit: OLE for the thread.
@@ -231,6 +232,10 @@ void TfrmMain::WndProc(TMessage& m)
         WMTrayNotify(m);
         return;
     }
+    if (m.Msg == WM_SAVEREPORT) {
+        ShowSaveReports();
+        return;
+    }
     // A restarted shell has forgotten the icon: put it back.
     static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     if (m.Msg == taskbarCreated && taskbarCreated != 0) AddTrayIcon();
@@ -265,6 +270,17 @@ void TfrmMain::AddTrayIcon()
     nid.hIcon = Application()->Icon();
     lstrcpynA(nid.szTip, Caption().c_str(), sizeof(nid.szTip));  // at most 63 bytes and a zero
     NotifyIcon(NIM_ADD, &nid);
+}
+
+void TfrmMain::SetTrayTip(const std::string& tip)
+{
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = Handle();
+    nid.uID = TrayIconId;
+    nid.uFlags = NIF_TIP;
+    lstrcpynA(nid.szTip, tip.c_str(), sizeof(nid.szTip));
+    NotifyIcon(NIM_MODIFY, &nid);
 }
 
 void TfrmMain::RemoveTrayIcon()

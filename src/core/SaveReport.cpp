@@ -87,7 +87,7 @@ bool DownloadComplete(const TDownloadOutcome& o)
     return o.End == TDownloadEnd::EndOfData && (!o.LengthKnown || o.Received >= o.ContentLength);
 }
 
-std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, bool fileKept, bool flashSignature)
+std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, bool flashSignature)
 {
     std::string text;
     const std::string status = o.Status > 0 ? "服务器返回的状态码是 " + std::to_string(o.Status) : "";
@@ -104,7 +104,7 @@ std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, b
         if (o.LengthKnown) text += "，共 " + std::to_string(o.ContentLength) + " 字节";
         text += std::string("。") + Eol;
     }
-    return text + (fileKept ? "不完整的文件已保存为：" + file : std::string("没有保存文件。"));
+    return text + (o.FileCreated ? "不完整的文件已保存为：" + file : std::string("没有保存文件。"));
 }
 
 std::string CachedFileNotFlashReport(const std::string& file)

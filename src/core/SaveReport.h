@@ -30,6 +30,7 @@ struct TDownloadOutcome {
     bool LengthKnown = false;   // the answer had a Content-Length
     int64_t ContentLength = 0;
     int64_t Received = 0;
+    bool FileCreated = false;   // the target file was made (or emptied) for this download
 };
 
 // The end of data, with every announced byte.
@@ -37,8 +38,8 @@ bool DownloadComplete(const TDownloadOutcome& o);
 
 // Empty for a complete 2xx answer whose file is a Flash movie (the program
 // beeps then); otherwise the text of the box that says what happened, naming
-// the file that was kept, or saying that none was.
-std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, bool fileKept, bool flashSignature);
+// the file that was kept (o.FileCreated), or saying that none was.
+std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, bool flashSignature);
 
 // The warning for a file copied out of the URL cache that is not a Flash movie.
 std::string CachedFileNotFlashReport(const std::string& file);

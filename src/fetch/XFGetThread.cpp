@@ -143,7 +143,7 @@ bool XF_GetThread::Fail(TDownloadEnd reason, DWORD error)
 
 TDownloadOutcome XF_GetThread::Outcome() const
 {
-    return TDownloadOutcome{end_, statusCode_, networkError_, lengthKnown_, contentLength_, received_};
+    return TDownloadOutcome{end_, statusCode_, networkError_, lengthKnown_, contentLength_, received_, fileCreated_};
 }
 
 bool XF_GetThread::Download()
@@ -246,6 +246,7 @@ bool XF_GetThread::Download()
     TKernelHandle file;
     if (SaveToFile) {
         file = CreateTargetFile(url_->LocalFileName());
+        fileCreated_ = true;
         content_.clear();
     }
 

@@ -95,6 +95,7 @@ private:
     std::atomic<bool> done_{false};
     int contentLength_ = 0;
     bool lengthKnown_ = false;
+    bool fileCreated_ = false;
     int statusCode_ = 0;
     TDownloadEnd end_ = TDownloadEnd::Running;
     DWORD networkError_ = 0;

@@ -6,9 +6,10 @@ namespace {
 
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-TDownloadOutcome Ended(TDownloadEnd end, int status, int64_t length, int64_t received, bool lengthKnown = true)
+TDownloadOutcome Ended(TDownloadEnd end, int status, int64_t length, int64_t received, bool lengthKnown = true,
+                       bool fileCreated = true)
 {
-    return TDownloadOutcome{end, status, 0, lengthKnown, length, received};
+    return TDownloadOutcome{end, status, 0, lengthKnown, length, received, fileCreated};
 }
 
 const std::string File = "C:\\movies\\clip.swf";
@@ -29,10 +30,10 @@ TEST(HasFlashSignature, TakesTheThreeMovieHeadersOnly)
 
 TEST(DownloadReport, CompleteMovieWithSuccessIsTheOnlySilentCase)
 {
-    EXPECT_EQ(DownloadReport(Ended(TDownloadEnd::EndOfData, 200, 10, 10), File, true, true), "");
-    EXPECT_EQ(DownloadReport(Ended(TDownloadEnd::EndOfData, 206, 0, 10, false), File, true, true), "");
+    EXPECT_EQ(DownloadReport(Ended(TDownloadEnd::EndOfData, 200, 10, 10), File, true), "");
+    EXPECT_EQ(DownloadReport(Ended(TDownloadEnd::EndOfData, 206, 0, 10, false), File, true), "");
     // A movie under an error status still says the status.
-    const std::string moved = DownloadReport(Ended(TDownloadEnd::EndOfData, 404, 10, 10), File, true, true);
+    const std::string moved = DownloadReport(Ended(TDownloadEnd::EndOfData, 404, 10, 10), File, true);
     EXPECT_TRUE(Has(moved, "404"));
     EXPECT_FALSE(Has(moved, "不是Flash"));
 }
@@ -41,7 +42,7 @@ TEST(DownloadReport, CompleteAnswersThatAreNoMovieSayStatusAndKeptFile)
 {
     for (int status : {404, 200, 500}) {
         SCOPED_TRACE(status);
-        const std::string text = DownloadReport(Ended(TDownloadEnd::EndOfData, status, 20, 20), File, true, false);
+        const std::string text = DownloadReport(Ended(TDownloadEnd::EndOfData, status, 20, 20), File, false);
         EXPECT_TRUE(Has(text, std::to_string(status)));
         EXPECT_TRUE(Has(text, "不是Flash动画"));
         EXPECT_TRUE(Has(text, "文件已保存为：" + File));
@@ -53,7 +54,7 @@ TEST(DownloadReport, CompleteAnswersThatAreNoMovieSayStatusAndKeptFile)
 TEST(DownloadReport, IncompleteDownloadsNameTheirReasonAndWhatWasKept)
 {
     // Fewer bytes than announced, then the end of data: the peer closed early.
-    std::string text = DownloadReport(Ended(TDownloadEnd::EndOfData, 200, 100000, 5000), File, true, true);
+    std::string text = DownloadReport(Ended(TDownloadEnd::EndOfData, 200, 100000, 5000), File, true);
     EXPECT_TRUE(Has(text, "没有完成"));
     EXPECT_TRUE(Has(text, "连接中断"));
     EXPECT_TRUE(Has(text, "已收到 5000 字节，共 100000 字节"));
@@ -61,23 +62,23 @@ TEST(DownloadReport, IncompleteDownloadsNameTheirReasonAndWhatWasKept)
 
     TDownloadOutcome timedOut = Ended(TDownloadEnd::ReadFailed, 200, 8000, 4000);
     timedOut.NetworkError = 12002;
-    EXPECT_TRUE(Has(DownloadReport(timedOut, File, true, true), "超时"));
-    TDownloadOutcome unreachable = Ended(TDownloadEnd::Unreachable, 0, 0, 0, false);
+    EXPECT_TRUE(Has(DownloadReport(timedOut, File, true), "超时"));
+    TDownloadOutcome unreachable = Ended(TDownloadEnd::Unreachable, 0, 0, 0, false, false);
     unreachable.NetworkError = 12029;
-    text = DownloadReport(unreachable, File, false, false);
+    text = DownloadReport(unreachable, File, false);
     EXPECT_TRUE(Has(text, "无法连接到服务器"));
     EXPECT_TRUE(Has(text, "没有保存文件"));
     EXPECT_FALSE(Has(text, "已收到"));
     unreachable.NetworkError = 12345;
-    EXPECT_TRUE(Has(DownloadReport(unreachable, File, false, false), "12345"));
+    EXPECT_TRUE(Has(DownloadReport(unreachable, File, false), "12345"));
 
-    text = DownloadReport(Ended(TDownloadEnd::Refused, 401, 0, 0, false), File, false, false);
+    text = DownloadReport(Ended(TDownloadEnd::Refused, 401, 0, 0, false, false), File, false);
     EXPECT_TRUE(Has(text, "拒绝"));
     EXPECT_TRUE(Has(text, "401"));
-    EXPECT_TRUE(Has(DownloadReport(Ended(TDownloadEnd::Refused, 407, 0, 0, false), File, false, false), "代理"));
-    EXPECT_TRUE(Has(DownloadReport(Ended(TDownloadEnd::NoContentType, 200, 0, 0), File, false, false), "Content-Type"));
-    EXPECT_TRUE(Has(DownloadReport(Ended(TDownloadEnd::FileError, 200, 9, 0), File, false, false), "无法写入文件"));
-    EXPECT_TRUE(Has(DownloadReport(Ended(TDownloadEnd::Stopped, 200, 9, 3), File, true, false), "停止"));
+    EXPECT_TRUE(Has(DownloadReport(Ended(TDownloadEnd::Refused, 407, 0, 0, false, false), File, false), "代理"));
+    EXPECT_TRUE(Has(DownloadReport(Ended(TDownloadEnd::NoContentType, 200, 0, 0, true, false), File, false), "Content-Type"));
+    EXPECT_TRUE(Has(DownloadReport(Ended(TDownloadEnd::FileError, 200, 9, 0, true, false), File, false), "无法写入文件"));
+    EXPECT_TRUE(Has(DownloadReport(Ended(TDownloadEnd::Stopped, 200, 9, 3), File, false), "停止"));
 }
 
 TEST(CachedFileNotFlashReport, NamesTheCopy)

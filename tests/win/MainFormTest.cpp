@@ -1,7 +1,11 @@
 // The main window created in the test process, with the hook library, the
 // notification-area icon and the message boxes replaced by recorders.
+#include "FetchFakeCache.h"
+#include "FetchTestSupport.h"
 #include "Get.h"
 #include "Product.h"
+#include "TestSupport.h"
+#include "View.h"
 #include "main.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +25,13 @@ std::vector<TIconCall> g_iconCalls;
 std::vector<HWND> g_enableCalls;
 int g_disableCalls = 0;
 bool g_hookResult = true;
+std::vector<UINT> g_beeps;
+
+BOOL WINAPI RecordBeep(UINT type)
+{
+    g_beeps.push_back(type);
+    return TRUE;
+}
 
 BOOL WINAPI RecordIcon(DWORD message, PNOTIFYICONDATAA data)
 {
@@ -77,6 +88,9 @@ protected:
         g_enableCalls.clear();
         g_disableCalls = 0;
         g_hookResult = true;
+        g_beeps.clear();
+        savedBeep_ = TfrmMain::Beep;
+        TfrmMain::Beep = &RecordBeep;
         savedIcon_ = TfrmMain::NotifyIcon;
         TfrmMain::NotifyIcon = &RecordIcon;
         savedHook_ = HookLibrary();
@@ -93,6 +107,7 @@ protected:
         SetMessageBoxHook(nullptr);
         HookLibrary() = savedHook_;
         TfrmMain::NotifyIcon = savedIcon_;
+        TfrmMain::Beep = savedBeep_;
         Application()->ResetTerminated();
         MSG m;
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {}
@@ -128,12 +143,16 @@ protected:
         SendMessageA(form_->Handle(), HookMessage, 0, 0);
     }
 
+    // Zelpo.dll itself, as the program links it.
+    void UseRealHookLibrary() { HookLibrary() = savedHook_; }
+
     TfrmMain* form_ = nullptr;
     TfrmGet* toolbar_ = nullptr;
     std::vector<TMessageBoxRequest> boxes_;
 
 private:
     TfrmMain::TNotifyIconCall savedIcon_ = nullptr;
+    TfrmMain::TBeepCall savedBeep_ = nullptr;
     THookLibrary savedHook_{};
 };
 
@@ -395,6 +414,191 @@ TEST_F(MainForm, ManyHookReportsLeakNoHandles)
     for (int i = 0; i < 2000; ++i) HookReport(i % 1024, i % 768);
     Pump(20);
     EXPECT_EQ(LiveHandlesTotal(), before);
+}
+
+TEST_F(MainForm, StopThenQuitWithTheRealHookLibraryShowsNoBox)
+{
+    UseRealHookLibrary();
+    for (const int clicks : {1, 2}) {  // Stop then Quit; Stop, Start, then Quit
+        SCOPED_TRACE(clicks);
+        TfrmMain* f = Create();
+        f->Show();
+        for (int i = 0; i < clicks; ++i) SendMessageA(f->btnSrc->Handle(), BM_CLICK, 0, 0);
+        EXPECT_EQ(f->btnSrc->Caption(), clicks == 1 ? "开始(&S)" : "停止(&S)");
+        SendMessageA(f->btnQuit->Handle(), BM_CLICK, 0, 0);
+        Application()->ProcessMessages();
+        FreeForms();
+        Application()->ResetTerminated();
+        EXPECT_TRUE(boxes_.empty()) << boxes_[0].Text;
+    }
+}
+
+TEST_F(MainForm, ToolbarAndPreviewFollowTheHitTestAcrossMinimiseAndRestore)
+{
+    TfrmMain* f = Create();
+    CreateToolbar();
+    auto* preview = Application()->CreateForm<TfrmView>();
+    f->SetPreview(preview);
+    f->Show();
+    toolbar_->Show();
+
+    Application()->Minimize();
+    EXPECT_FALSE(IsWindowVisible(f->Handle()));
+    EXPECT_TRUE(IsWindowVisible(toolbar_->Handle())) << "the toolbar left with the minimised program";
+    // While minimised: the hit test hides the toolbar, a follow-up shows the preview.
+    toolbar_->Hide();
+    preview->Show();
+    EXPECT_TRUE(IsWindowVisible(preview->Handle()));
+
+    SendMessageA(f->Handle(), WM_TRAYNOTIFY, TrayIconId, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(f->Handle()));
+    EXPECT_FALSE(IsWindowVisible(toolbar_->Handle())) << "restore brought back a toolbar the hit test hid";
+    EXPECT_TRUE(IsWindowVisible(preview->Handle()));
+    // The toolbar's flag and window agree: the next show and hide work.
+    toolbar_->Show();
+    EXPECT_TRUE(IsWindowVisible(toolbar_->Handle()));
+    toolbar_->Hide();
+    EXPECT_FALSE(IsWindowVisible(toolbar_->Handle()));
+    preview->Free();
+}
+
+// The save flow against the loopback server and the fake URL cache: what the
+// user hears or reads once the file is there.
+class SaveFlow : public MainForm {
+protected:
+    void SetUp() override
+    {
+        MainForm::SetUp();
+        TSaveDialog::SetHook([this](TSaveDialog& d) {
+            d.FileName = target_;
+            return true;
+        });
+    }
+
+    void TearDown() override
+    {
+        TSaveDialog::SetHook(nullptr);
+        MainForm::TearDown();
+    }
+
+    // Saves the movie at url into target_ by either route; true once the
+    // beep or a box has come.
+    bool Save(const std::string& url, bool download)
+    {
+        TfrmMain* f = form_ ? form_ : Create();
+        f->cbFor3721->SetChecked(download);
+        f->Hit.PageURL = "http://127.0.0.1/page.htm";
+        f->Hit.MoviePath = url;
+        f->SaveMovie();
+        return PumpUntil([&] { return !g_beeps.empty() || !boxes_.empty(); }, 25000);
+    }
+
+    bool Download(const std::string& path) { return Save(ServerUrl(path), true); }
+
+    // The tips that were set after the icon was added.
+    std::vector<std::string> Tips() const
+    {
+        std::vector<std::string> tips;
+        for (const TIconCall& c : g_iconCalls)
+            if (c.Message == NIM_MODIFY && (c.Data.uFlags & NIF_TIP)) tips.emplace_back(c.Data.szTip);
+        return tips;
+    }
+
+    void ExpectOneBoxSaying(std::initializer_list<std::string> parts)
+    {
+        ASSERT_EQ(boxes_.size(), 1u);
+        for (const std::string& part : parts)
+            EXPECT_NE(boxes_[0].Text.find(part), std::string::npos) << "no \"" << part << "\" in: " << boxes_[0].Text;
+        EXPECT_TRUE(g_beeps.empty());
+    }
+
+    TScratchDir dir_;
+    std::string target_ = dir_.File("saved.swf");
+};
+
+TEST_F(SaveFlow, DownloadedMovieBeepsAndShowsNoBox)
+{
+    REQUIRE_HTTP_SERVER();
+    ASSERT_TRUE(Download("/movie/" + UniqueKey("mv") + "?n=9000"));
+    ASSERT_EQ(g_beeps, std::vector<UINT>{100});
+    PumpPending();
+    EXPECT_TRUE(boxes_.empty()) << boxes_[0].Text;
+    EXPECT_EQ(ReadWholeFile(target_).substr(0, 3), "FWS");
+    EXPECT_EQ(ReadWholeFile(target_).size(), 9000u);
+}
+
+TEST_F(SaveFlow, DownloadsThatAreNoMovieSayWhyAndKeepTheFile)
+{
+    REQUIRE_HTTP_SERVER();
+    ASSERT_TRUE(Download("/notfound/" + UniqueKey("nf")));
+    ExpectOneBoxSaying({"404", "不是Flash动画", target_});
+    EXPECT_EQ(boxes_[0].Caption, ProductCaption);
+    EXPECT_EQ(ReadWholeFile(target_), "<html>missing</html>");
+
+    boxes_.clear();
+    ASSERT_TRUE(Download("/text/" + UniqueKey("login")));  // a page sent with status 200
+    ExpectOneBoxSaying({"200", "不是Flash动画", target_});
+    EXPECT_EQ(boxes_[0].Text.find("没有成功"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(target_), "one<br>two<BR>three<br>");
+
+    boxes_.clear();
+    ASSERT_TRUE(Download("/cut/" + UniqueKey("cut") + "?n=5000&total=100000"));
+    ExpectOneBoxSaying({"没有完成", "连接中断", "5000", "100000", target_});
+    EXPECT_EQ(ReadWholeFile(target_).size(), 5000u);
+
+    // The file of the last save is still there, but this download made none.
+    boxes_.clear();
+    ASSERT_TRUE(Download("/auth-always/" + UniqueKey("deny")));
+    ExpectOneBoxSaying({"没有完成", "401", "没有保存文件"});
+}
+
+TEST_F(SaveFlow, TipShowsProgressDuringTheDownloadAndTheCaptionAfter)
+{
+    REQUIRE_HTTP_SERVER();
+    // 24 blocks of 4 KiB, 100 ms apart: about 2.3 s.
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(Download("/movie/" + UniqueKey("slow") + "?n=98304&ms=100"));
+    const DWORD elapsed = GetTickCount() - start;
+    const std::vector<std::string> tips = Tips();
+    ASSERT_GE(tips.size(), 3u);
+    EXPECT_EQ(tips.back(), ProductCaption);
+    int percents = 0;
+    for (size_t i = 0; i + 1 < tips.size(); ++i) {
+        SCOPED_TRACE(tips[i]);
+        EXPECT_EQ(tips[i].rfind("下载 saved.swf: ", 0), 0u);
+        EXPECT_EQ(tips[i].back(), '%');
+        ++percents;
+    }
+    EXPECT_GE(percents, 2) << "no progress shown while the movie arrived";
+    // At most one change per 250 ms, and the caption at the end.
+    EXPECT_LE(tips.size(), elapsed / 250 + 2);
+    EXPECT_EQ(g_beeps.size(), 1u);
+}
+
+TEST_F(SaveFlow, CachedFileThatIsNoMovieWarnsAndAMovieBeeps)
+{
+    const std::string cached = dir_.File("cached[1].swf");
+    const std::string url = "http://media.example.com/clip.swf";
+    auto saveCached = [&](const std::string& bytes, const std::string& target) {
+        InstallFakeCache();
+        TFakeEntry entry;
+        entry.Url = url;
+        entry.File = cached;
+        FakeCache().Entries.push_back(entry);
+        WriteWholeFile(cached, bytes);
+        target_ = target;
+        boxes_.clear();
+        Save(url, false);
+        UninstallFakeCache();
+    };
+
+    saveCached("<html>an error page the browser kept</html>", dir_.File("first.swf"));
+    ExpectOneBoxSaying({"缓存", "不是Flash动画", target_});
+    EXPECT_EQ(ReadWholeFile(target_), ReadWholeFile(cached)) << "the copy stays";
+
+    saveCached("CWS\x0a compressed movie", dir_.File("second.swf"));
+    EXPECT_TRUE(boxes_.empty()) << boxes_[0].Text;
+    EXPECT_EQ(g_beeps, std::vector<UINT>{100});
 }
 
 }  // namespace

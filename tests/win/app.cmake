@@ -1,6 +1,11 @@
 # The main window in the test process, and the program driven from outside.
-add_executable(app_tests ${CMAKE_CURRENT_LIST_DIR}/MainFormTest.cpp)
-target_link_libraries(app_tests PRIVATE app gtest_main)
+add_executable(app_tests
+  ${CMAKE_CURRENT_LIST_DIR}/MainFormTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FetchFakeCache.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FetchTestSupport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TestSupport.cpp
+)
+target_link_libraries(app_tests PRIVATE app gtest_main ws2_32 shell32)
 vendrake_add_test(app_tests)
 
 add_executable(e2e_tests ${CMAKE_CURRENT_LIST_DIR}/EndToEndTest.cpp)
