@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 namespace {
 
 struct TBox {
@@ -405,38 +403,6 @@ TEST_F(Download, FreeWhenDoneReleasesTheRequestOnlyAfterItsWorker)
     bool idleGone = false;
     (new TTracked(&idleGone))->FreeWhenDone();
     EXPECT_TRUE(idleGone);
-}
-
-TEST_F(Download, OutcomeRecordsTheStatusAndHowTheDownloadEnded)
-{
-    struct TCase {
-        const char* Path;
-        TDownloadEnd End;
-        int Status;
-        bool LengthKnown;
-        bool Complete;
-    };
-    const TCase cases[] = {
-        {"/binary/%s?n=3000", TDownloadEnd::EndOfData, 200, true, true},
-        {"/notfound/%s", TDownloadEnd::EndOfData, 404, true, true},
-        {"/no-length/%s?n=3000", TDownloadEnd::EndOfData, 200, false, true},
-        {"/cut/%s?n=5000&total=100000", TDownloadEnd::EndOfData, 200, true, false},
-        {"/auth-always/%s", TDownloadEnd::Refused, 401, false, false},
-    };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Path);
-        char path[128];
-        std::snprintf(path, sizeof(path), c.Path, UniqueKey("end").c_str());
-        TMFHttpGet r;
-        ended_ = 0;
-        EXPECT_EQ(r.Outcome().End, TDownloadEnd::Running);
-        ASSERT_TRUE(Fetch(r, path, dir_.File("end.swf")));
-        EXPECT_EQ(r.Outcome().End, c.End);
-        EXPECT_EQ(r.StatusCode(), c.Status);
-        EXPECT_EQ(r.Outcome().LengthKnown, c.LengthKnown);
-        EXPECT_EQ(DownloadComplete(r.Outcome()), c.Complete);
-        EXPECT_EQ(r.Outcome().FileCreated, c.End != TDownloadEnd::Refused);
-    }
 }
 
 TEST_F(Download, OutcomeOfASilentServerIsATimeoutAndOfAStopIsAStop)

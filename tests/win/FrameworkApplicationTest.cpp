@@ -97,32 +97,6 @@ TEST_F(ApplicationTest, MinimizeHidesVisibleFormsAndRestoreShowsThemAgain)
     Application()->Restore();
 }
 
-TEST_F(ApplicationTest, MinimizeAndRestoreLeaveTheOtherFormsToTheirOwnLogic)
-{
-    TForm* main = Application()->CreateForm<TForm>();
-    TForm* floating = Application()->CreateForm<TForm>();
-    TForm* later = Application()->CreateForm<TForm>();
-    main->Show();
-    floating->Show();
-    later->HandleNeeded();
-
-    Application()->Minimize();
-    EXPECT_FALSE(IsWindowVisible(main->Handle()));
-    EXPECT_TRUE(IsWindowVisible(floating->Handle())) << "minimise hid a form that is not the main form";
-    // While minimised, forms still show and hide when told to.
-    later->Show();
-    EXPECT_TRUE(IsWindowVisible(later->Handle()));
-    floating->Hide();
-
-    Application()->Restore();
-    EXPECT_TRUE(IsWindowVisible(main->Handle()));
-    EXPECT_FALSE(IsWindowVisible(floating->Handle())) << "restore showed a form hidden since the minimise";
-    EXPECT_TRUE(IsWindowVisible(later->Handle()));
-    // Its flag and its window agree, so the next hide and show take effect.
-    floating->Show();
-    EXPECT_TRUE(IsWindowVisible(floating->Handle()));
-}
-
 TEST_F(ApplicationTest, FreeFormsDestroysEveryFormAndForgetsTheMainForm)
 {
     TForm* first = Application()->CreateForm<TForm>();
