@@ -11,16 +11,6 @@ TEST(SaveReport, FlashSignatureIsOneOfTheThreeMovieHeaders)
     for (const char* other : {"fws", "<html>", "FW", "", "GWS"}) EXPECT_FALSE(HasFlashSignature(other)) << other;
 }
 
-TEST(SaveReport, NetworkFailuresAreNamedAndAnUnknownCodeIsShown)
-{
-    TDownloadOutcome o{TDownloadEnd::Unreachable, 0, 12029, false, 0, 0, false};
-    std::string text = DownloadReport(o, "x.swf", false);
-    EXPECT_NE(text.find("无法连接到服务器"), std::string::npos) << text;
-    EXPECT_NE(text.find("没有保存文件"), std::string::npos) << text;
-    o.NetworkError = 12345;
-    EXPECT_NE(DownloadReport(o, "x.swf", false).find("12345"), std::string::npos);
-}
-
 TEST(SaveReport, TipShowsPercentOrBytesAndCutsLongNamesBetweenCharacters)
 {
     EXPECT_EQ(DownloadTipText("C:\\m\\clip.swf", true, 200, 50), "下载 clip.swf: 25%");
