@@ -268,7 +268,9 @@ void TfrmMain::AddTrayIcon()
     nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     nid.uCallbackMessage = WM_TRAYNOTIFY;
     nid.hIcon = Application()->Icon();
-    lstrcpynA(nid.szTip, Caption().c_str(), sizeof(nid.szTip));  // at most 63 bytes and a zero
+    // The product caption: once hook reports have come the window caption is the
+    // cursor position, and an icon put back for a restarted shell keeps the tip.
+    lstrcpynA(nid.szTip, ProductCaption, sizeof(nid.szTip));  // at most 63 bytes and a zero
     NotifyIcon(NIM_ADD, &nid);
 }
 

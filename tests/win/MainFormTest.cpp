@@ -390,10 +390,12 @@ TEST_F(MainForm, CloseRemovesIconBeforeWindowIsDestroyedThenShutsDown)
 TEST_F(MainForm, RestartedShellGetsTheIconBack)
 {
     TfrmMain* f = Create();
+    HookReport(10, 20);  // the window caption is the cursor position now
     SendMessageA(f->Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     ASSERT_EQ(g_iconCalls.size(), 2u);
     EXPECT_EQ(g_iconCalls[1].Message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(g_iconCalls[1].Data.uID, 200u);
+    EXPECT_STREQ(g_iconCalls[1].Data.szTip, ProductCaption);
 }
 
 TEST_F(MainForm, ExitMenuItemCloses)
