@@ -5,18 +5,30 @@
 //    time to the end handler, and the process's memory during the download.
 //    The same with no progress handler, to show what the per-chunk
 //    synchronisation costs. scripts/bench.sh sets curl's time beside these.
+//    Then, in rounds, the floor that the download's shape allows (a bare loop
+//    of 2050-byte InternetReadFile calls, one cross-thread SendMessage each,
+//    nothing written) against XF_GetThread with the notification-area tip's
+//    progress handler; the medians, and whether the worker stays within
+//    1.1 x the loop plus its 0.7 s of pauses.
 // 2. The URL cache walk over 100,000 entries of the in-memory fake: entries
 //    per second through the Ex functions and through the plain second route.
 #include "BenchClock.h"
 #include "FetchFakeCache.h"
+#include "SaveReport.h"
 #include "ThCrkUrl.h"
+#include "UtilWindow.h"
 #include "XFGetThread.h"
 
 #include <psapi.h>
+#include <shellapi.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -39,7 +51,8 @@ struct TMemory {
 
 double MiB(SIZE_T bytes) { return static_cast<double>(bytes) / (1024.0 * 1024.0); }
 
-void PumpUntil(const bool& flag)
+template <class Flag>
+void PumpUntil(const Flag& flag)
 {
     while (!flag) {
         MSG msg;
@@ -58,14 +71,55 @@ LONGLONG FileSize(const std::string& name)
     return (static_cast<LONGLONG>(a.nFileSizeHigh) << 32) | a.nFileSizeLow;
 }
 
-// One download; prints one line of key=value pairs.
-bool Download(const char* label, int port, int mib, bool withProgress)
+enum class TProgress { None, Count, Tip };
+
+// The program's icon in the notification area, its tip set as the save flow sets it.
+class TTrayTip {
+public:
+    TTrayTip() : window_([](UINT, WPARAM, LPARAM, LRESULT&) { return false; })
+    {
+        NOTIFYICONDATAA nid = Data(NIF_TIP | NIF_ICON);
+        nid.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+        Shell_NotifyIconA(NIM_ADD, &nid);
+    }
+    ~TTrayTip()
+    {
+        NOTIFYICONDATAA nid = Data(0);
+        Shell_NotifyIconA(NIM_DELETE, &nid);
+    }
+    TTrayTip(const TTrayTip&) = delete;
+    TTrayTip& operator=(const TTrayTip&) = delete;
+    void Set(const std::string& tip)
+    {
+        NOTIFYICONDATAA nid = Data(NIF_TIP);
+        lstrcpynA(nid.szTip, tip.c_str(), sizeof(nid.szTip));
+        Shell_NotifyIconA(NIM_MODIFY, &nid);
+        ++Changes;
+    }
+    int Changes = 0;
+
+private:
+    NOTIFYICONDATAA Data(UINT flags)
+    {
+        NOTIFYICONDATAA nid{};
+        nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+        nid.hWnd = window_.Handle();
+        nid.uID = 200;
+        nid.uFlags = flags;
+        return nid;
+    }
+    TUtilWindow window_;
+};
+
+// One download; prints one line of key=value pairs and returns the seconds to
+// the end handler, or a negative number when the file is not whole.
+double Download(const char* label, int port, int mib, TProgress kind)
 {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     const std::string file = std::string(temp) + "vk_fetch_bench.bin";
     TCrackUrl url;
-    if (!url.Crack("http://127.0.0.1:" + std::to_string(port) + "/large?mib=" + std::to_string(mib), file)) return false;
+    if (!url.Crack("http://127.0.0.1:" + std::to_string(port) + "/large?mib=" + std::to_string(mib), file)) return -1;
 
     TMemory memory;
     memory.Sample();
@@ -77,11 +131,20 @@ bool Download(const char* label, int port, int mib, bool withProgress)
     size_t textBytes = 0;
     const double start = NowS();
     XF_GetThread::TProgressEvent progress;
-    if (withProgress)
+    TTrayTip tip;
+    TProgressThrottle throttle;
+    if (kind == TProgress::Count)
         progress = [&](XF_GetThread* sender, int, int) {
             if (++chunks % 1024 == 0) memory.Sample();
             lastByte = NowS();
             done = sender->Done();
+        };
+    if (kind == TProgress::Tip)
+        progress = [&](XF_GetThread* sender, int length, int received) {
+            ++chunks;
+            lastByte = NowS();
+            if (throttle.Due(GetTickCount()))
+                tip.Set(DownloadTipText(file, sender->ContentLengthKnown(), length, received));
         };
     auto* worker = new XF_GetThread(
         &url, "", "", "", "", 0, "", 0, "", "",
@@ -103,12 +166,83 @@ bool Download(const char* label, int port, int mib, bool withProgress)
     DeleteFileA(file.c_str());
     // Without a progress handler the last byte is the text handler's time less
     // its 200 ms pause.
-    if (!withProgress) lastByte = textAt - 0.2;
+    if (kind == TProgress::None) lastByte = textAt - 0.2;
     std::printf("%s: done=%d bytes=%lld chunks=%d transfer_s=%.3f end_handler_s=%.3f text_bytes=%zu "
-                "peak_working_set_mib=%.1f private_mib_before=%.1f peak_private_mib=%.1f\n",
+                "peak_working_set_mib=%.1f private_mib_before=%.1f peak_private_mib=%.1f tip_changes=%d\n",
                 label, done ? 1 : 0, size, chunks, lastByte - start, end - start, textBytes,
-                MiB(memory.PeakWorkingSet), MiB(privateBefore), MiB(memory.PeakPrivate));
-    return done && size == (static_cast<LONGLONG>(mib) << 20);
+                MiB(memory.PeakWorkingSet), MiB(privateBefore), MiB(memory.PeakPrivate), tip.Changes);
+    return done && size == (static_cast<LONGLONG>(mib) << 20) ? end - start : -1;
+}
+
+// The same body on a thread of its own with nothing but 2050-byte reads and
+// one SendMessage to this thread per read; seconds to the last byte, or a
+// negative number when the body is not whole.
+double BareReadLoop(int port, int mib)
+{
+    int sent = 0;
+    TUtilWindow target([&](UINT msg, WPARAM, LPARAM, LRESULT& result) {
+        if (msg != WM_APP) return false;
+        ++sent;
+        result = 0;
+        return true;
+    });
+    const HWND window = target.Handle();
+    std::atomic<bool> finished{false};
+    long long bytes = 0;
+    const double start = NowS();
+    std::thread reader([&] {
+        TInternetHandle root(InternetOpenA("fetch_bench", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+        TInternetHandle connection(root ? InternetConnectA(root.get(), "127.0.0.1", static_cast<INTERNET_PORT>(port),
+                                                           "", "", INTERNET_SERVICE_HTTP, 0, 0)
+                                        : nullptr);
+        const std::string object = "/large?mib=" + std::to_string(mib);
+        TInternetHandle request(connection ? HttpOpenRequestA(connection.get(), "GET", object.c_str(), "HTTP/1.0",
+                                                              nullptr, nullptr, INTERNET_FLAG_NO_CACHE_WRITE, 0)
+                                           : nullptr);
+        if (request && HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) {
+            char buffer[XF_GetThread::BufferSize];
+            DWORD n = 0;
+            while (InternetReadFile(request.get(), buffer, sizeof(buffer), &n) && n > 0) {
+                bytes += n;
+                SendMessageA(window, WM_APP, n, 0);
+            }
+        }
+        finished = true;
+        PostMessageA(window, WM_NULL, 0, 0);  // wakes the pump
+    });
+    PumpUntil(finished);
+    const double seconds = NowS() - start;
+    reader.join();
+    std::printf("bare_read_loop: bytes=%lld sends=%d seconds=%.3f\n", bytes, sent, seconds);
+    return bytes == (static_cast<long long>(mib) << 20) ? seconds : -1;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n == 0 ? 0 : n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// Rounds of the bare loop and the worker with the tip's handler, one after the
+// other on the same server; false when a body was not whole or the worker
+// missed its bound.
+bool TipAgainstBareLoop(int port, int mib, int rounds)
+{
+    std::vector<double> bare, worker;
+    for (int i = 0; i < rounds; ++i) {
+        const double b = BareReadLoop(port, mib);
+        const double w = Download("xf_get_thread_tip", port, mib, TProgress::Tip);
+        if (b < 0 || w < 0) return false;
+        bare.push_back(b);
+        worker.push_back(w);
+    }
+    const double bound = 1.1 * Median(bare) + 0.7;
+    const bool within = Median(worker) <= bound;
+    std::printf("tip_vs_bare_loop: rounds=%d median_bare_s=%.3f median_xf_get_thread_tip_s=%.3f bound_s=%.3f "
+                "within=%d\n",
+                rounds, Median(bare), Median(worker), bound, within ? 1 : 0);
+    return within;
 }
 
 void CacheWalk(const char* label, bool exStub, int entries)
@@ -153,10 +287,12 @@ int main(int argc, char** argv)
     const char* portText = std::getenv("VENDRAKE_HTTP_PORT");
     const int port = argc > 1 ? std::atoi(argv[1]) : portText ? std::atoi(portText) : 0;
     const int mib = argc > 2 ? std::atoi(argv[2]) : 64;
+    const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
     bool ok = true;
     if (port > 0) {
-        ok = Download("xf_get_thread", port, mib, true) && ok;
-        ok = Download("xf_get_thread_no_progress", port, mib, false) && ok;
+        ok = Download("xf_get_thread", port, mib, TProgress::Count) >= 0 && ok;
+        ok = Download("xf_get_thread_no_progress", port, mib, TProgress::None) >= 0 && ok;
+        ok = TipAgainstBareLoop(port, mib, rounds) && ok;
     } else {
         std::printf("download skipped: VENDRAKE_HTTP_PORT is not set\n");
     }

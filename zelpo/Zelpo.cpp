@@ -218,7 +218,8 @@ ZELPO_API bool __stdcall DisableMouseHook()
 {
     try {
         TStateLock lock;
-        return State.Thread && StopHookThread();
+        // Nothing enabled means no reports: already what the caller asks for.
+        return !State.Thread || StopHookThread();
     } catch (...) {
         return false;
     }

@@ -38,5 +38,6 @@ inline constexpr char HookMessageName[] = "WM_QUORVEL";
 ZELPO_API bool __stdcall EnableMouseHook(HWND window);
 
 // Stops the reports and removes the hook: once it has returned no further
-// message is posted. True on success; false when nothing was enabled.
+// message is posted. True on success, also when nothing was enabled (there are
+// no reports then either); false only when the hook thread could not be stopped.
 ZELPO_API bool __stdcall DisableMouseHook();

@@ -5,7 +5,10 @@
 
 #include "HTTPGet.h"
 #include "MovieUrl.h"
+#include "Product.h"
+#include "SaveReport.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -23,7 +26,30 @@ std::string CopyFailureText(DWORD error)
     return text + (reason[0] ? reason : "系统错误 " + std::to_string(error));
 }
 
+// Up to count bytes from the start of a file; empty when it cannot be read.
+std::string FileStart(const std::string& name, DWORD count)
+{
+    TKernelHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes(count, '\0');
+    DWORD got = 0;
+    if (!file || !ReadFile(file.get(), bytes.data(), count, &got, nullptr)) got = 0;
+    bytes.resize(got);
+    return bytes;
+}
+
+bool IsFlashFile(const std::string& name) { return HasFlashSignature(FileStart(name, 3)); }
+
 }  // namespace
+
+TfrmMain::~TfrmMain()
+{
+    // A download that outlives the window must not call back into it.
+    for (TDownloadWatch& w : downloads_) {
+        w.Request->OnProgress = nullptr;
+        w.Request->OnDone = nullptr;
+    }
+}
 
 void TfrmMain::SaveMovie()
 {
@@ -43,17 +69,64 @@ void TfrmMain::SaveMovie()
 
 void TfrmMain::DownloadMovie()
 {
+    std::unique_ptr<TMFHttpGet> request;
     try {
-        auto request = std::make_unique<TMFHttpGet>();
+        request = std::make_unique<TMFHttpGet>();
         if (!request->Url().Crack(MovieURL, SaveDialog1->FileName)) return;
         request->Mode = 2;
         request->PumpMessages = true;
+        WatchDownload(*request);
         request->Start();
         // The worker reads the request until it ends; the request frees itself then.
         request.release()->FreeWhenDone();
     } catch (...) {
         // a download that cannot start ends the save quietly
+        ForgetDownload(request.get());
     }
+}
+
+void TfrmMain::WatchDownload(TMFHttpGet& request)
+{
+    downloads_.push_back(TDownloadWatch{&request, TProgressThrottle()});
+    request.OnProgress = [this](TMFHttpGet* r, int length, int received) { DownloadProgress(r, length, received); };
+    request.OnDone = [this](TMFHttpGet* r) { DownloadEnded(r); };
+}
+
+void TfrmMain::ForgetDownload(const TMFHttpGet* request)
+{
+    std::erase_if(downloads_, [request](const TDownloadWatch& w) { return w.Request == request; });
+}
+
+void TfrmMain::DownloadProgress(TMFHttpGet* request, int contentLength, int received)
+{
+    // One call per chunk of 2050 bytes: the tip changes only a few times a second.
+    auto w = std::find_if(downloads_.begin(), downloads_.end(),
+                          [request](const TDownloadWatch& d) { return d.Request == request; });
+    if (w == downloads_.end() || !w->Tip.Due(GetTickCount())) return;
+    SetTrayTip(DownloadTipText(request->Url().LocalFileName(), request->ContentLengthKnown(), contentLength, received));
+}
+
+void TfrmMain::DownloadEnded(TMFHttpGet* request)
+{
+    ForgetDownload(request);
+    if (downloads_.empty()) SetTrayTip(ProductCaption);
+    const std::string& file = request->Url().LocalFileName();
+    const TDownloadOutcome& outcome = request->Outcome();
+    std::string report = DownloadReport(outcome, file, outcome.FileCreated && IsFlashFile(file));
+    if (report.empty()) {
+        Beep(kSavedBeep);
+        return;
+    }
+    // Shown once the worker has gone: the worker waits while this handler runs.
+    saveReports_.push_back(std::move(report));
+    PostMessageA(Handle(), WM_SAVEREPORT, 0, 0);
+}
+
+void TfrmMain::ShowSaveReports()
+{
+    std::vector<std::string> reports;
+    reports.swap(saveReports_);  // a box pumps messages: a report arriving meanwhile waits for its own message
+    for (const std::string& text : reports) ShowMessage(text);
 }
 
 void TfrmMain::CopyMovieFromCache()
@@ -67,10 +140,14 @@ void TfrmMain::IECache1Entry(TObject*, bool& Cancel)
     const TEntryInfo& entry = IECache1->EntryInfo();
     if (entry.SourceUrlName != MovieURL) return;
     Cancel = true;
-    // The cached copy never overwrites a file. The beep says it was saved; a
-    // refused or failed copy says so instead of beeping.
-    if (CopyFileA(entry.LocalFileName.c_str(), SaveDialog1->FileName.c_str(), TRUE))
-        MessageBeep(kSavedBeep);
-    else
+    // The cached copy never overwrites a file. The beep says a movie was
+    // saved; a refused or failed copy, or a copy that is no Flash movie (an
+    // error page the browser cached under the movie's address), says so instead.
+    const std::string& target = SaveDialog1->FileName;
+    if (!CopyFileA(entry.LocalFileName.c_str(), target.c_str(), TRUE))
         ShowMessage(CopyFailureText(GetLastError()));
+    else if (IsFlashFile(target))
+        Beep(kSavedBeep);
+    else
+        ShowMessage(CachedFileNotFlashReport(target));
 }

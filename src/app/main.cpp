@@ -18,6 +18,7 @@ TMouseShare* MouseShare = nullptr;
 TBoundsI RestoreBounds;
 
 TfrmMain::TNotifyIconCall TfrmMain::NotifyIcon = &Shell_NotifyIconA;
+TfrmMain::TBeepCall TfrmMain::Beep = &MessageBeep;
 
 namespace {
 // Module initialisation and finalisation of the main unit: OLE for the thread.
@@ -274,6 +275,10 @@ void TfrmMain::WndProc(TMessage& m)
         WMTrayNotify(m);
         return;
     }
+    if (m.Msg == WM_SAVEREPORT) {
+        ShowSaveReports();
+        return;
+    }
     // A restarted shell has forgotten the icon: put it back.
     static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
     if (m.Msg == taskbarCreated && taskbarCreated != 0) AddTrayIcon();
@@ -306,8 +311,21 @@ void TfrmMain::AddTrayIcon()
     nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     nid.uCallbackMessage = WM_TRAYNOTIFY;
     nid.hIcon = Application()->Icon();
-    lstrcpynA(nid.szTip, Caption().c_str(), sizeof(nid.szTip));  // at most 63 bytes and a zero
+    // The product caption: once hook reports have come the window caption is the
+    // cursor position, and an icon put back for a restarted shell keeps the tip.
+    lstrcpynA(nid.szTip, ProductCaption, sizeof(nid.szTip));  // at most 63 bytes and a zero
     NotifyIcon(NIM_ADD, &nid);
+}
+
+void TfrmMain::SetTrayTip(const std::string& tip)
+{
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    nid.hWnd = Handle();
+    nid.uID = TrayIconId;
+    nid.uFlags = NIF_TIP;
+    lstrcpynA(nid.szTip, tip.c_str(), sizeof(nid.szTip));
+    NotifyIcon(NIM_MODIFY, &nid);
 }
 
 void TfrmMain::RemoveTrayIcon()

@@ -18,6 +18,7 @@
 #include "SUIForm.h"
 #include "SUIGroupBox.h"
 #include "SUIPopupMenu.h"
+#include "SaveReport.h"
 #include "ShrinkPlan.h"
 #include "StdCtrls.h"
 
@@ -25,9 +26,11 @@
 
 class TfrmGet;
 class TfrmView;
+class TMFHttpGet;
 
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 0x20;  // 0x420, the icon's callback message
 constexpr UINT TrayIconId = 200;
+constexpr UINT WM_SAVEREPORT = WM_APP + 0x21;  // posted when a finished download has news for the user
 constexpr int DesignedHeightCut = 118;  // the preview group stays below the visible area
 
 // Module-level state of the main unit.
@@ -39,6 +42,7 @@ extern TBoundsI RestoreBounds;       // where the window returns from the tray
 class TfrmMain : public TForm, public IPageHost {
 public:
     explicit TfrmMain(TComponent* AOwner);
+    ~TfrmMain() override;
     const char* ClassName() const override { return "TfrmMain"; }
 
     // Components, in declaration order.
@@ -108,6 +112,9 @@ public:
     // Shell_NotifyIconA, replaceable so tests can watch the icon.
     using TNotifyIconCall = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
     static TNotifyIconCall NotifyIcon;
+    // MessageBeep, replaceable so tests can hear the "saved" beep.
+    using TBeepCall = BOOL(WINAPI*)(UINT type);
+    static TBeepCall Beep;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -119,9 +126,23 @@ private:
     void BuildMenu();
     void HookReport();
     void RestoreFromTray();
+    // A running download shows its progress in the icon's tip; when it ends
+    // the user hears the beep of a saved movie or gets a box saying what was kept.
+    void WatchDownload(TMFHttpGet& request);
+    void ForgetDownload(const TMFHttpGet* request);
+    void DownloadProgress(TMFHttpGet* request, int contentLength, int received);
+    void DownloadEnded(TMFHttpGet* request);
+    void ShowSaveReports();
+    void SetTrayTip(const std::string& tip);
 
     TfrmGet* frmGet_ = nullptr;    // not owned
     TfrmView* frmView_ = nullptr;  // not owned
+    struct TDownloadWatch {
+        TMFHttpGet* Request;  // not owned: it frees itself after its end
+        TProgressThrottle Tip;
+    };
+    std::vector<TDownloadWatch> downloads_;  // the downloads still running
+    std::vector<std::string> saveReports_;   // boxes waiting for WM_SAVEREPORT
 };
 
 // The hook report caption, "鼠标位置: X = %d, Y = %d".

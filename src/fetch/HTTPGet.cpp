@@ -27,6 +27,8 @@ void TMFHttpGet::Start()
     busy_ = true;
     if (Mode == 4) return;
     aborted_ = false;
+    outcome_ = TDownloadOutcome{};
+    lengthKnown_ = false;
     try {
         thread_ = new XF_GetThread(
             &url_, UserAgent, Referer, UserName, Password, AccessType, ProxyHost, ProxyPort, ProxyUser, ProxyPassword,
@@ -101,6 +103,7 @@ void TMFHttpGet::ThreadDone(TObject* Sender)
     if (worker && worker == thread_) thread_ = nullptr;
     if (worker) {
         done_ = worker->Done();
+        outcome_ = worker->Outcome();
         PostThreadMessageA(worker->ThreadID(), WM_QUIT, 0, 0);
     }
     busy_ = false;
@@ -121,8 +124,9 @@ void TMFHttpGet::DoText(std::string& S)
     }
 }
 
-void TMFHttpGet::DoProgress(XF_GetThread*, int ContentLength, int Received)
+void TMFHttpGet::DoProgress(XF_GetThread* Sender, int ContentLength, int Received)
 {
+    if (Sender) lengthKnown_ = Sender->ContentLengthKnown();
     if (OnProgress && !destroying_) {
         TCallScope scope(this);
         OnProgress(this, ContentLength, Received);

@@ -64,6 +64,12 @@ public:
     XF_GetThread* Thread() const { return thread_; }
     bool WorkerRunning() const { return thread_ != nullptr; }
     bool Done() const { return done_; }
+    // How the last worker ended (status code read, end of data or why not,
+    // bytes received), taken when it ended; Running before.
+    const TDownloadOutcome& Outcome() const { return outcome_; }
+    int StatusCode() const { return outcome_.Status; }
+    // During OnProgress: whether ContentLength is the server's (not the stand-in).
+    bool ContentLengthKnown() const { return lengthKnown_; }
     bool Busy() const { return busy_; }
     const std::string& Text() const { return text_; }
     bool Aborted() const { return aborted_; }
@@ -88,6 +94,8 @@ private:
 
     XF_GetThread* thread_ = nullptr;  // not owned: the worker frees itself after ThreadDone
     bool done_ = false;
+    TDownloadOutcome outcome_;
+    bool lengthKnown_ = false;
     bool busy_ = false;
     std::string text_;
     bool aborted_ = false;

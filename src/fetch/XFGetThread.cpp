@@ -126,7 +126,24 @@ void XF_GetThread::Execute()
     // not lost before the send loop looks for it.
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-    if (!Download()) done_ = true;
+    try {
+        if (!Download()) done_ = true;
+    } catch (...) {
+        if (end_ == TDownloadEnd::Running) end_ = TDownloadEnd::FileError;
+        throw;  // kept by the thread framework, never shown
+    }
+}
+
+bool XF_GetThread::Fail(TDownloadEnd reason, DWORD error)
+{
+    end_ = Terminated() ? TDownloadEnd::Stopped : reason;
+    networkError_ = error;
+    return false;
+}
+
+TDownloadOutcome XF_GetThread::Outcome() const
+{
+    return TDownloadOutcome{end_, statusCode_, networkError_, lengthKnown_, contentLength_, received_, fileCreated_};
 }
 
 bool XF_GetThread::Download()
@@ -145,38 +162,49 @@ bool XF_GetThread::Download()
     case 2: access = INTERNET_OPEN_TYPE_PRECONFIG; break;
     default: knownAccess = false; break;
     }
-    if (knownAccess)
-        SetSlot(root_, InternetOpenA(userAgent_.c_str(), access, proxy.empty() ? nullptr : proxy.c_str(), nullptr, 0));
-    HINTERNET root = Slot(root_);
-    if (!root || Terminated()) return false;
+    HINTERNET root =
+        knownAccess ? InternetOpenA(userAgent_.c_str(), access, proxy.empty() ? nullptr : proxy.c_str(), nullptr, 0)
+                    : nullptr;
+    const DWORD openError = root ? 0 : GetLastError();
+    SetSlot(root_, root);
+    if (!root || Terminated()) return Fail(TDownloadEnd::Unreachable, openError);
 
     SetTimeouts(root);
 
-    SetSlot(connection_, InternetConnectA(root, url_->HostName(), url_->Port(), url_->UserName(),
-                                          url_->Password(), INTERNET_SERVICE_HTTP, 0, 0));
-    HINTERNET connection = Slot(connection_);
-    if (!connection || Terminated()) return false;
+    HINTERNET connection = InternetConnectA(root, url_->HostName(), url_->Port(), url_->UserName(), url_->Password(),
+                                            INTERNET_SERVICE_HTTP, 0, 0);
+    const DWORD connectError = connection ? 0 : GetLastError();
+    SetSlot(connection_, connection);
+    if (!connection || Terminated()) return Fail(TDownloadEnd::Unreachable, connectError);
     SetTimeouts(connection);
 
     if (Verb.empty()) Verb = "GET";
     const std::string object = std::string(url_->UrlPath()) + url_->ExtraInfo();
-    SetSlot(request_, HttpOpenRequestA(connection, Verb.c_str(), object.c_str(), "HTTP/1.0",
-                                       referer_.empty() ? nullptr : referer_.c_str(), nullptr,
-                                       INTERNET_FLAG_NO_CACHE_WRITE, 0));
-    if (!Slot(request_) || Terminated()) return false;
+    HINTERNET opened = HttpOpenRequestA(connection, Verb.c_str(), object.c_str(), "HTTP/1.0",
+                                        referer_.empty() ? nullptr : referer_.c_str(), nullptr,
+                                        INTERNET_FLAG_NO_CACHE_WRITE, 0);
+    const DWORD openRequestError = opened ? 0 : GetLastError();
+    SetSlot(request_, opened);
+    if (!opened || Terminated()) return Fail(TDownloadEnd::Unreachable, openRequestError);
     SetTimeouts(Slot(request_));
 
     // Send, and send once more with credentials after a first 401 or 407.
     bool retried = false;
     for (;;) {
         DispatchOwnMessages();
-        if (!SendRequest(Slot(request_)) || Terminated()) return false;
-        if (!QueryHeader(Slot(request_), HTTP_QUERY_STATUS_CODE) || Terminated()) return false;
+        if (!SendRequest(Slot(request_))) return Fail(TDownloadEnd::Unreachable, GetLastError());
+        if (Terminated()) return Fail(TDownloadEnd::Stopped);
+        if (!QueryHeader(Slot(request_), HTTP_QUERY_STATUS_CODE)) return Fail(TDownloadEnd::BadAnswer, GetLastError());
+        if (Terminated()) return Fail(TDownloadEnd::Stopped);
         const std::optional<int32_t> status = ParseDecimal(buffer_);
-        if (!status) throw std::runtime_error("the status code is not a number");
+        if (!status) {
+            end_ = TDownloadEnd::BadAnswer;
+            throw std::runtime_error("the status code is not a number");
+        }
+        statusCode_ = *status;
         const bool proxyDenied = *status == 407, denied = *status == 401;
         if (retried) {
-            if (proxyDenied || denied) return false;
+            if (proxyDenied || denied) return Fail(TDownloadEnd::Refused);
             break;
         }
         if (!proxyDenied && !denied) break;
@@ -200,13 +228,17 @@ bool XF_GetThread::Download()
     if (!QueryHeader(Slot(request_), HTTP_QUERY_CONTENT_TYPE) || Terminated()) {
         // A stopped download fails here too; that is no news about the content.
         if (!Terminated()) Synchronize([] { ShowMessage(NotHtmlMessage); });
-        return false;
+        return Fail(TDownloadEnd::NoContentType);
     }
 
     if (QueryHeader(Slot(request_), HTTP_QUERY_CONTENT_LENGTH)) {
         const std::optional<int32_t> length = ParseDecimal(buffer_);
-        if (!length) throw std::runtime_error("the content length is not a number");
+        if (!length) {
+            end_ = TDownloadEnd::BadAnswer;
+            throw std::runtime_error("the content length is not a number");
+        }
         contentLength_ = *length;
+        lengthKnown_ = true;
     } else {
         contentLength_ = UnknownContentLength;
     }
@@ -214,15 +246,18 @@ bool XF_GetThread::Download()
     TKernelHandle file;
     if (SaveToFile) {
         file = CreateTargetFile(url_->LocalFileName());
+        fileCreated_ = true;
         content_.clear();
     }
 
     for (;;) {
-        if (Terminated()) return false;  // the file closes with its owner
+        if (Terminated()) return Fail(TDownloadEnd::Stopped);  // the file closes with its owner
         std::memset(buffer_, 0, sizeof(buffer_));
         bytesRead_ = 0;
-        if (!InternetReadFile(Slot(request_), buffer_, sizeof(buffer_), &bytesRead_)) return false;
+        if (!InternetReadFile(Slot(request_), buffer_, sizeof(buffer_), &bytesRead_))
+            return Fail(TDownloadEnd::ReadFailed, GetLastError());
         if (bytesRead_ == 0) {
+            end_ = TDownloadEnd::EndOfData;
             Sleep(200);
             file.reset();
             done_ = true;

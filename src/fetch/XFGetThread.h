@@ -7,6 +7,7 @@
 //
 // It reads the TCrackUrl it was given throughout the download: that object
 // must outlive the thread.
+#include "SaveReport.h"
 #include "Threads.h"
 #include "WinInetHandle.h"
 
@@ -53,6 +54,11 @@ public:
     const std::string& Content() const { return content_; }
     int ContentLength() const { return contentLength_; }
     int Received() const { return received_; }
+    bool ContentLengthKnown() const { return lengthKnown_; }
+    // The status code of the last answer (0 before one was read) and how the
+    // download ended; the end handler reads them.
+    int StatusCode() const { return statusCode_; }
+    TDownloadOutcome Outcome() const;
 
     // Closes the request, the connection and the session, in this order; any
     // thread may call it. A WinInet call the worker has pending on them fails.
@@ -74,6 +80,8 @@ private:
     bool Download();  // the steps of Execute; false: stopped without the end of data
     bool SendRequest(HINTERNET request);
     bool QueryHeader(HINTERNET request, DWORD info);
+    // Records why the download ends (a stop when terminated) and returns false.
+    bool Fail(TDownloadEnd reason, DWORD error = 0);
     void DispatchOwnMessages();
     void DoProgress();
     void DoDone();
@@ -86,6 +94,11 @@ private:
     std::string content_;
     std::atomic<bool> done_{false};
     int contentLength_ = 0;
+    bool lengthKnown_ = false;
+    bool fileCreated_ = false;
+    int statusCode_ = 0;
+    TDownloadEnd end_ = TDownloadEnd::Running;
+    DWORD networkError_ = 0;
     TDoneEvent onDone_;
     char buffer_[BufferSize] = {};
     uint8_t accessType_;

@@ -315,16 +315,18 @@ void TApplication::Minimize()
 {
     HWND app = Handle();
     if (IsIconic(app)) return;
-    // Our forms leave the screen with the application window and come back with it.
+    // Only the main form leaves the screen with the application. Every other
+    // form keeps the state its own logic gave it: the grab toolbar and the
+    // preview show and hide by the hit test, minimised or not. Windows hides a
+    // window owned by a minimised one by itself (Wine does not); that is undone.
+    const auto others = OtherFormsShown();
     hiddenOnMinimize_.clear();
-    for (int i = 0; i < ComponentCount(); ++i) {
-        auto* form = dynamic_cast<TForm*>(Components(i));
-        if (form && form->HandleAllocated() && IsWindowVisible(form->Handle())) {
-            ShowWindow(form->Handle(), SW_HIDE);
-            hiddenOnMinimize_.push_back(form->Handle());
-        }
+    if (mainForm_ && mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->Handle())) {
+        ShowWindow(mainForm_->Handle(), SW_HIDE);
+        hiddenOnMinimize_.push_back(mainForm_->Handle());
     }
     ShowWindow(app, SW_MINIMIZE);
+    PutBackShown(others);
     if (OnMinimize) OnMinimize(this);
 }
 
@@ -332,11 +334,35 @@ void TApplication::Restore()
 {
     HWND app = Handle();
     if (!IsIconic(app)) return;
+    // Windows shows again what it hid with the owner; the other forms' own
+    // state stands instead.
+    const auto others = OtherFormsShown();
     ShowWindow(app, SW_RESTORE);
+    PutBackShown(others);
+    // The main form comes back unless it was hidden by its own logic since.
     for (HWND form : hiddenOnMinimize_)
-        if (IsWindow(form)) ShowWindow(form, SW_SHOW);
+        if (mainForm_ && mainForm_->HandleAllocated() && form == mainForm_->Handle() && mainForm_->Visible())
+            ShowWindow(form, SW_SHOW);
     hiddenOnMinimize_.clear();
     if (OnRestore) OnRestore(this);
+}
+
+std::vector<std::pair<HWND, bool>> TApplication::OtherFormsShown() const
+{
+    std::vector<std::pair<HWND, bool>> shown;
+    for (int i = 0; i < ComponentCount(); ++i) {
+        auto* form = dynamic_cast<TForm*>(Components(i));
+        if (form && form != mainForm_ && form->HandleAllocated())
+            shown.emplace_back(form->Handle(), IsWindowVisible(form->Handle()) != FALSE);
+    }
+    return shown;
+}
+
+void TApplication::PutBackShown(const std::vector<std::pair<HWND, bool>>& shown)
+{
+    for (const auto& [form, visible] : shown)
+        if (IsWindow(form) && (IsWindowVisible(form) != FALSE) != visible)
+            ShowWindow(form, visible ? SW_SHOWNA : SW_HIDE);
 }
 
 void TApplication::BringToFront()

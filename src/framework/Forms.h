@@ -6,6 +6,8 @@
 #include "UtilWindow.h"
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon : uint8_t { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
@@ -154,11 +156,15 @@ private:
     void SetMouseControl(TControl* control);
     void ReleasePending();
     bool AppWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // The forms other than the main form, with whether each is on screen, and
+    // putting such a record back after the system changed it.
+    std::vector<std::pair<HWND, bool>> OtherFormsShown() const;
+    static void PutBackShown(const std::vector<std::pair<HWND, bool>>& shown);
 
     std::unique_ptr<TUtilWindow> window_;
     TForm* mainForm_ = nullptr;  // not owned separately: one of our components
     TControl* mouseControl_ = nullptr;  // not owned: the control under the cursor when last idle
-    std::vector<HWND> hiddenOnMinimize_;
+    std::vector<HWND> hiddenOnMinimize_;  // the main form, when minimise hid it
     std::vector<TComponent*> pendingRelease_;  // not owned until released: freed by ReleasePending
     std::string title_;
     bool terminated_ = false;

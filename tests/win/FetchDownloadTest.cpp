@@ -404,3 +404,16 @@ TEST_F(Download, FreeWhenDoneReleasesTheRequestOnlyAfterItsWorker)
     (new TTracked(&idleGone))->FreeWhenDone();
     EXPECT_TRUE(idleGone);
 }
+
+TEST_F(Download, SilentServerIsReportedAsATimeout)
+{
+    TMFHttpGet silent;
+    ASSERT_TRUE(Fetch(silent, "/stall-body/" + UniqueKey("silent") + "?s=25&n=4000", dir_.File("s.swf"), 25000));
+    EXPECT_EQ(silent.Outcome().End, TDownloadEnd::ReadFailed);
+    // Windows says ERROR_INTERNET_TIMEOUT here, Wine the socket's WSAETIMEDOUT:
+    // either way the user is told of a time-out.
+    EXPECT_NE(DownloadReport(silent.Outcome(), "s.swf", false).find("超时"), std::string::npos)
+        << "error " << silent.Outcome().NetworkError;
+    EXPECT_GT(silent.Outcome().Received, 0);
+    EXPECT_LT(silent.Outcome().Received, 8000);
+}

@@ -1,7 +1,11 @@
 // The main window created in the test process, with the hook library, the
 // notification-area icon and the message boxes replaced by recorders.
+#include "FetchFakeCache.h"
+#include "FetchTestSupport.h"
 #include "Get.h"
 #include "Product.h"
+#include "TestSupport.h"
+#include "View.h"
 #include "main.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +27,13 @@ std::vector<TIconCall> g_iconCalls;
 std::vector<HWND> g_enableCalls;
 int g_disableCalls = 0;
 bool g_hookResult = true;
+std::vector<UINT> g_beeps;
+
+BOOL WINAPI RecordBeep(UINT type)
+{
+    g_beeps.push_back(type);
+    return TRUE;
+}
 
 BOOL WINAPI RecordIcon(DWORD message, PNOTIFYICONDATAA data)
 {
@@ -79,6 +90,9 @@ protected:
         g_enableCalls.clear();
         g_disableCalls = 0;
         g_hookResult = true;
+        g_beeps.clear();
+        savedBeep_ = TfrmMain::Beep;
+        TfrmMain::Beep = &RecordBeep;
         savedIcon_ = TfrmMain::NotifyIcon;
         TfrmMain::NotifyIcon = &RecordIcon;
         savedHook_ = HookLibrary();
@@ -95,6 +109,7 @@ protected:
         SetMessageBoxHook(nullptr);
         HookLibrary() = savedHook_;
         TfrmMain::NotifyIcon = savedIcon_;
+        TfrmMain::Beep = savedBeep_;
         Application()->ResetTerminated();
         MSG m;
         while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {}
@@ -137,12 +152,16 @@ protected:
         SendMessageA(form_->Handle(), HookMessage, 0, 0);
     }
 
+    // Zelpo.dll itself, as the program links it.
+    void UseRealHookLibrary() { HookLibrary() = savedHook_; }
+
     TfrmMain* form_ = nullptr;
     TfrmGet* toolbar_ = nullptr;
     std::vector<TMessageBoxRequest> boxes_;
 
 private:
     TfrmMain::TNotifyIconCall savedIcon_ = nullptr;
+    TfrmMain::TBeepCall savedBeep_ = nullptr;
     THookLibrary savedHook_{};
 };
 
@@ -449,10 +468,12 @@ TEST_F(MainForm, CloseRemovesIconBeforeWindowIsDestroyedThenShutsDown)
 TEST_F(MainForm, RestartedShellGetsTheIconBack)
 {
     TfrmMain* f = Create();
+    HookReport(10, 20);  // the window caption is the cursor position now
     SendMessageA(f->Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     ASSERT_EQ(g_iconCalls.size(), 2u);
     EXPECT_EQ(g_iconCalls[1].Message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(g_iconCalls[1].Data.uID, 200u);
+    EXPECT_STREQ(g_iconCalls[1].Data.szTip, ProductCaption);
 }
 
 TEST_F(MainForm, ExitMenuItemCloses)
@@ -473,6 +494,164 @@ TEST_F(MainForm, ManyHookReportsLeakNoHandles)
     for (int i = 0; i < 2000; ++i) HookReport(i % 1024, i % 768);
     Pump(20);
     EXPECT_EQ(LiveHandlesTotal(), before);
+}
+
+TEST_F(MainForm, StopThenQuitWithTheRealHookLibraryShowsNoBox)
+{
+    UseRealHookLibrary();
+    for (const int clicks : {1, 2}) {  // Stop then Quit; Stop, Start, then Quit
+        SCOPED_TRACE(clicks);
+        TfrmMain* f = Create();
+        f->Show();
+        for (int i = 0; i < clicks; ++i) SendMessageA(f->btnSrc->Handle(), BM_CLICK, 0, 0);
+        EXPECT_EQ(f->btnSrc->Caption(), clicks == 1 ? "开始(&S)" : "停止(&S)");
+        SendMessageA(f->btnQuit->Handle(), BM_CLICK, 0, 0);
+        Application()->ProcessMessages();
+        FreeForms();
+        Application()->ResetTerminated();
+        EXPECT_TRUE(boxes_.empty()) << boxes_[0].Text;
+    }
+}
+
+TEST_F(MainForm, ToolbarAndPreviewFollowTheHitTestAcrossMinimiseAndRestore)
+{
+    TfrmMain* f = Create();
+    CreateToolbar();
+    auto* preview = Application()->CreateForm<TfrmView>();
+    f->SetPreview(preview);
+    f->Show();
+    toolbar_->Show();
+    preview->Show();
+
+    Application()->Minimize();
+    EXPECT_FALSE(IsWindowVisible(f->Handle()));
+    EXPECT_TRUE(IsWindowVisible(toolbar_->Handle())) << "the toolbar left with the minimised program";
+    // While minimised: the hit test hides the toolbar, a follow-up shows the preview again.
+    toolbar_->Hide();
+    preview->Show();
+    EXPECT_TRUE(IsWindowVisible(preview->Handle()));
+
+    SendMessageA(f->Handle(), WM_TRAYNOTIFY, TrayIconId, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(f->Handle()));
+    EXPECT_FALSE(IsWindowVisible(toolbar_->Handle())) << "restore brought back a toolbar the hit test hid";
+    EXPECT_TRUE(IsWindowVisible(preview->Handle()));
+    // The toolbar's flag and window agree: the next show and hide work.
+    toolbar_->Show();
+    EXPECT_TRUE(IsWindowVisible(toolbar_->Handle()));
+    toolbar_->Hide();
+    EXPECT_FALSE(IsWindowVisible(toolbar_->Handle()));
+    preview->Free();
+}
+
+// The save flow against the loopback server and the fake URL cache: what the
+// user hears or reads once the file is there.
+class SaveFlow : public MainForm {
+protected:
+    void SetUp() override
+    {
+        MainForm::SetUp();
+        TSaveDialog::SetHook([this](TSaveDialog& d) {
+            d.FileName = target_;
+            return true;
+        });
+    }
+
+    void TearDown() override
+    {
+        TSaveDialog::SetHook(nullptr);
+        UninstallFakeCache();
+        MainForm::TearDown();
+    }
+
+    // Saves the movie at url (a server path when downloading) into target_;
+    // true once the beep or a box has come.
+    bool Save(const std::string& url, bool download)
+    {
+        TfrmMain* f = form_ ? form_ : Create();
+        f->cbFor3721->SetChecked(download);
+        f->Hit.PageURL = "http://127.0.0.1/page.htm";
+        f->Hit.MoviePath = download ? ServerUrl(url) : url;
+        boxes_.clear();
+        f->SaveMovie();
+        return PumpUntil([&] { return !g_beeps.empty() || !boxes_.empty(); }, 25000);
+    }
+
+    void ExpectOneBoxSaying(std::initializer_list<std::string> parts)
+    {
+        ASSERT_EQ(boxes_.size(), 1u);
+        for (const std::string& part : parts)
+            EXPECT_NE(boxes_[0].Text.find(part), std::string::npos) << "no \"" << part << "\" in: " << boxes_[0].Text;
+        EXPECT_TRUE(g_beeps.empty());
+    }
+
+    TScratchDir dir_;
+    std::string target_ = dir_.File("saved.swf");
+};
+
+TEST_F(SaveFlow, DownloadedMovieBeepsShowsNoBoxAndTheTipFollowsItsProgress)
+{
+    REQUIRE_HTTP_SERVER();
+    // 24 blocks of 4 KiB, 100 ms apart: about 2.3 s.
+    const DWORD start = GetTickCount();
+    ASSERT_TRUE(Save("/movie/" + UniqueKey("mv") + "?n=98304&ms=100", true));
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_EQ(g_beeps, std::vector<UINT>{100});
+    PumpPending();
+    EXPECT_TRUE(boxes_.empty()) << boxes_[0].Text;
+    EXPECT_EQ(ReadWholeFile(target_).substr(0, 3), "FWS");
+
+    std::vector<std::string> tips;
+    for (const TIconCall& c : g_iconCalls)
+        if (c.Message == NIM_MODIFY && (c.Data.uFlags & NIF_TIP)) tips.emplace_back(c.Data.szTip);
+    ASSERT_GE(tips.size(), 3u) << "no progress shown while the movie arrived";
+    EXPECT_EQ(tips.back(), ProductCaption);
+    for (size_t i = 0; i + 1 < tips.size(); ++i) {
+        EXPECT_EQ(tips[i].rfind("下载 saved.swf: ", 0), 0u) << tips[i];
+        EXPECT_EQ(tips[i].back(), '%') << tips[i];
+    }
+    EXPECT_LE(tips.size(), elapsed / 250 + 2) << "more than one change per 250 ms";
+}
+
+TEST_F(SaveFlow, DownloadsThatAreNoMovieSayWhyAndWhatWasKept)
+{
+    REQUIRE_HTTP_SERVER();
+    ASSERT_TRUE(Save("/notfound/" + UniqueKey("nf"), true));
+    ExpectOneBoxSaying({"404", "不是Flash动画", target_});
+    EXPECT_EQ(boxes_[0].Caption, ProductCaption);
+    EXPECT_EQ(ReadWholeFile(target_), "<html>missing</html>");
+
+    ASSERT_TRUE(Save("/text/" + UniqueKey("login"), true));  // a page sent with status 200
+    ExpectOneBoxSaying({"200", "不是Flash动画", target_});
+    EXPECT_EQ(ReadWholeFile(target_), "one<br>two<BR>three<br>");
+
+    ASSERT_TRUE(Save("/cut/" + UniqueKey("cut") + "?n=5000&total=100000", true));
+    ExpectOneBoxSaying({"没有完成", "连接中断", "5000", "100000", target_});
+    EXPECT_EQ(ReadWholeFile(target_).size(), 5000u);
+
+    // The file of the last save is still there, but this download made none.
+    ASSERT_TRUE(Save("/auth-always/" + UniqueKey("deny"), true));
+    ExpectOneBoxSaying({"没有完成", "401", "没有保存文件"});
+}
+
+TEST_F(SaveFlow, CachedFileThatIsNoMovieWarnsAndKeepsTheCopyAndACachedMovieBeeps)
+{
+    InstallFakeCache();
+    for (const char* name : {"page", "movie"}) {
+        TFakeEntry entry;
+        entry.Url = std::string("http://media.example.com/") + name + ".swf";
+        entry.File = dir_.File(std::string(name) + "[1].swf");
+        FakeCache().Entries.push_back(entry);
+    }
+    WriteWholeFile(dir_.File("page[1].swf"), "<html>an error page the browser kept</html>");
+    WriteWholeFile(dir_.File("movie[1].swf"), "CWS\x0a compressed movie");
+    Save("http://media.example.com/page.swf", false);
+    ExpectOneBoxSaying({"缓存", "不是Flash动画", target_});
+    EXPECT_EQ(ReadWholeFile(target_), ReadWholeFile(dir_.File("page[1].swf"))) << "the copy stays";
+
+    target_ = dir_.File("second.swf");
+    Save("http://media.example.com/movie.swf", false);
+    EXPECT_TRUE(boxes_.empty()) << boxes_[0].Text;
+    EXPECT_EQ(g_beeps, std::vector<UINT>{100});
 }
 
 }  // namespace

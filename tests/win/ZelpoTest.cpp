@@ -181,8 +181,21 @@ TEST_F(ZelpoHook, DisableStopsReportsAndReleasesRecord)
     TakeReports(Window.Handle, 0);
     MoveCursorTo(200, 150);
     EXPECT_EQ(TakeReports(Window.Handle, QuietMs), 0);
-    EXPECT_FALSE(DisableMouseHook()) << "nothing is enabled any more";
+    EXPECT_TRUE(DisableMouseHook()) << "nothing enabled is already stopped";
     EXPECT_FALSE(RecordExists()) << "the library still holds the record";
+    MoveCursorTo(210, 160);
+    EXPECT_EQ(TakeReports(Window.Handle, QuietMs), 0);
+}
+
+TEST_F(ZelpoHook, DisableBeforeAnyEnableSucceedsAndEnableStillWorks)
+{
+    ASSERT_FALSE(RecordExists());
+    EXPECT_TRUE(DisableMouseHook());
+    EXPECT_TRUE(DisableMouseHook());
+    ASSERT_TRUE(EnableMouseHook(Window.Handle));
+    MoveCursorTo(130, 140);
+    EXPECT_TRUE(WaitForReport(Window.Handle));
+    EXPECT_TRUE(DisableMouseHook());
 }
 
 TEST_F(ZelpoHook, SecondEnableOnlyRetargets)
@@ -204,7 +217,7 @@ TEST_F(ZelpoHook, SecondEnableOnlyRetargets)
     EXPECT_TRUE(DisableMouseHook());
     Nudge();
     EXPECT_EQ(TakeReports(other.Handle, QuietMs), 0);
-    EXPECT_FALSE(DisableMouseHook());
+    EXPECT_TRUE(DisableMouseHook());
 }
 
 TEST_F(ZelpoHook, ReportsWhileEnablingThreadPumpsNothing)

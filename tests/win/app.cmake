@@ -1,6 +1,12 @@
 # The main window in the test process, and the program driven from outside.
-add_executable(app_tests ${CMAKE_CURRENT_LIST_DIR}/MainFormTest.cpp ${PROJECT_SOURCE_DIR}/resources/SkinPictures.rc)
-target_link_libraries(app_tests PRIVATE app gtest_main)
+add_executable(app_tests
+  ${CMAKE_CURRENT_LIST_DIR}/MainFormTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FetchFakeCache.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FetchTestSupport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TestSupport.cpp
+  ${PROJECT_SOURCE_DIR}/resources/SkinPictures.rc
+)
+target_link_libraries(app_tests PRIVATE app gtest_main ws2_32 shell32)
 vendrake_use_skin_pictures(app_tests ${PROJECT_SOURCE_DIR}/resources/SkinPictures.rc)
 vendrake_add_test(app_tests)
 

@@ -1,0 +1,63 @@
+#pragma once
+// What the user learns when a save has ended: whether the file that was kept is
+// a Flash movie and, for a download, how the download ended; and the
+// notification-area tip while a download runs. Texts are in the program's
+// voice (Chinese, code page 936 in the Windows build).
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// A Flash movie begins with "FWS" (plain), "CWS" (zlib) or "ZWS" (LZMA).
+bool HasFlashSignature(std::string_view firstBytes);
+
+// How the worker of a download ended.
+enum class TDownloadEnd : uint8_t {
+    Running,        // not ended yet
+    EndOfData,      // the body came to its end
+    Unreachable,    // the session, connection or request could not be made or sent
+    Refused,        // 401 or 407 again after the credentials were sent
+    NoContentType,  // the answer had no Content-Type header
+    ReadFailed,     // a read of the body failed
+    Stopped,        // the request's Stop, or a WM_QUIT posted to the worker
+    BadAnswer,      // a status code or length that is not a number
+    FileError,      // the target file could not be made or written
+};
+
+struct TDownloadOutcome {
+    TDownloadEnd End = TDownloadEnd::Running;
+    int Status = 0;             // the last status code read; 0 when none was
+    uint32_t NetworkError = 0;  // WinInet's error code of the call that failed; 0 when none
+    bool LengthKnown = false;   // the answer had a Content-Length
+    int64_t ContentLength = 0;
+    int64_t Received = 0;
+    bool FileCreated = false;   // the target file was made (or emptied) for this download
+};
+
+// The end of data, with every announced byte.
+bool DownloadComplete(const TDownloadOutcome& o);
+
+// Empty for a complete 2xx answer whose file is a Flash movie (the program
+// beeps then); otherwise the text of the box that says what happened, naming
+// the file that was kept (o.FileCreated), or saying that none was.
+std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, bool flashSignature);
+
+// The warning for a file copied out of the URL cache that is not a Flash movie.
+std::string CachedFileNotFlashReport(const std::string& file);
+
+// "下载 NAME: P%" (or the bytes received when the length is not known), NAME
+// the file name without its folder, shortened to fit maxBytes (the tip field
+// less its terminating zero) and never cut inside a double-byte character.
+std::string DownloadTipText(std::string_view path, bool lengthKnown, int64_t contentLength, int64_t received,
+                            size_t maxBytes = 63);
+
+// Lets through the first report and then at most one per interval.
+class TProgressThrottle {
+public:
+    explicit TProgressThrottle(uint32_t intervalMs = 250) : intervalMs_(intervalMs) {}
+    bool Due(uint32_t nowMs);
+
+private:
+    uint32_t intervalMs_;
+    uint32_t lastMs_ = 0;
+    bool any_ = false;
+};
