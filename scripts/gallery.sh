@@ -32,3 +32,10 @@ while kill -0 "$gallery" 2>/dev/null; do
     sleep 0.2
 done
 wait "$gallery"
+# The tray menu and the title bar's window menu in the five styles, drawn by
+# the menus' own handlers.
+"$WINE64" "$VK_BUILD/x86_64/bin/menu_preview.exe" "Z:${work//\//\\}\\menu-tray.bmp" "Z:${work//\//\\}\\menu-titlebar.bmp" \
+    </dev/null >>"$work/gallery.log" 2>&1
+for menu in menu-tray menu-titlebar; do
+    convert "$work/$menu.bmp" "$out/$menu.png" && vk_log "gallery: $out/$menu.png"
+done

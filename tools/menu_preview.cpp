@@ -1,9 +1,12 @@
 // Draws the tray menu's kinds of entries in the five built-in styles, side by
 // side, through the skinned popup menu's own measure and draw handlers, and
-// writes the picture as a BMP for a person to look at:
-//   wine64 menu_preview.exe out.bmp
+// writes the picture as a BMP for a person to look at; with a second file, the
+// title bar's window menu too (its bar has no minimise button, so that entry
+// shows disabled, and the Close entry is drawn selected):
+//   wine64 menu_preview.exe tray.bmp [titlebar.bmp]
 #include "BmpWrite.h"
 #include "SUIPopupMenu.h"
+#include "SUITitleBar.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -40,6 +43,23 @@ void AddSquare(TImageList& list)
     list.AddMasked(square, clWhite);
 }
 
+// Draws a menu's items at x through their own handlers; returns the height.
+template <class Selected>
+int DrawItems(TPopupMenu& menu, TBitmap& out, int x, bool measureOnly, Selected selected)
+{
+    TWindowDC screen(nullptr);
+    TCanvas measure(screen.get());
+    int y = measureOnly ? 0 : kGap;
+    for (int i = 0; i < menu.Items()->Count(); ++i) {
+        TMenuItem* item = menu.Items()->Items(i);
+        int w = 0, h = 0;
+        item->OnMeasureItem(item, measure, w, h);
+        if (!measureOnly) item->OnDrawItem(item, out.Canvas(), RECT{x, y, x + kColumn, y + h}, selected(i));
+        y += h;
+    }
+    return measureOnly ? y : y - kGap;
+}
+
 // Draws one style's menu at x into the picture; returns its height.
 int DrawStyle(TsuiUIStyle style, TBitmap& out, int x, bool measureOnly)
 {
@@ -63,37 +83,45 @@ int DrawStyle(TsuiUIStyle style, TBitmap& out, int x, bool measureOnly)
             menu->Items()->Add(item);
         }
     }
-    TWindowDC screen(nullptr);
-    TCanvas measure(screen.get());
-    int y = measureOnly ? 0 : kGap;
-    for (int i = 0; i < menu->Items()->Count(); ++i) {
-        TMenuItem* item = menu->Items()->Items(i);
-        int w = 0, h = 0;
-        item->OnMeasureItem(item, measure, w, h);
-        if (!measureOnly) item->OnDrawItem(item, out.Canvas(), RECT{x, y, x + kColumn, y + h}, kEntries[i].Selected);
-        y += h;
+    return DrawItems(*menu, out, x, measureOnly, [](int i) { return kEntries[i].Selected; });
+}
+
+int DrawTitleBarMenu(TsuiUIStyle style, TBitmap& out, int x, bool measureOnly)
+{
+    TOwnedComponent<TsuiTitleBar> bar(new TsuiTitleBar(nullptr));
+    bar->SetUIStyle(style);
+    for (int i = 0; i < bar->Buttons().Count(); ++i)
+        if (bar->Buttons().Items(i)->ButtonType() == TsuiTitleBarBtnType::suiMin)
+            bar->Buttons().Items(i)->SetButtonType(TsuiTitleBarBtnType::suiHelp);
+    bar->TitleBarMenu()->UpdateItems();
+    return DrawItems(*bar->TitleBarMenu(), out, x, measureOnly, [](int i) { return i == 3; });
+}
+
+// The five styles side by side, on grey.
+bool WriteSheet(const char* path, int (*draw)(TsuiUIStyle, TBitmap&, int, bool))
+{
+    int height = 0;
+    for (TsuiUIStyle style : kStyles) {
+        TBitmap none;
+        height = std::max(height, draw(style, none, 0, true));
     }
-    return measureOnly ? y : y - kGap;
+    TBitmap out(5 * kColumn + 6 * kGap, height + 2 * kGap);
+    out.Canvas().Brush().SetColor(0x808080);
+    out.Canvas().FillRect(RECT{0, 0, out.Width(), out.Height()});
+    for (int i = 0; i < 5; ++i) draw(kStyles[i], out, kGap + i * (kColumn + kGap), false);
+    if (!WriteBmp(out, path)) {
+        std::fprintf(stderr, "cannot write %s\n", path);
+        return false;
+    }
+    std::printf("%s\n", path);
+    return true;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const char* path = argc > 1 ? argv[1] : "menu_preview.bmp";
-    int height = 0;
-    for (TsuiUIStyle style : kStyles) {
-        TBitmap none;
-        height = std::max(height, DrawStyle(style, none, 0, true));
-    }
-    TBitmap out(5 * kColumn + 6 * kGap, height + 2 * kGap);
-    out.Canvas().Brush().SetColor(0x808080);
-    out.Canvas().FillRect(RECT{0, 0, out.Width(), out.Height()});
-    for (int i = 0; i < 5; ++i) DrawStyle(kStyles[i], out, kGap + i * (kColumn + kGap), false);
-    if (!WriteBmp(out, path)) {
-        std::fprintf(stderr, "cannot write %s\n", path);
-        return 1;
-    }
-    std::printf("%s\n", path);
-    return 0;
+    bool ok = WriteSheet(argc > 1 ? argv[1] : "menu_preview.bmp", DrawStyle);
+    if (argc > 2) ok = WriteSheet(argv[2], DrawTitleBarMenu) && ok;
+    return ok ? 0 : 1;
 }

@@ -246,6 +246,7 @@ void TsuiTitleBarButton::PerformAction()
 TsuiTitleBar::TsuiTitleBar(TComponent* AOwner) : TsuiSkinned<TCustomPanel>(AOwner)
 {
     SetBevelOuter(TPanelBevel::bvNone);
+    menu_ = new TsuiTitleBarPopupMenu(*this);
     sections_ = std::make_unique<TsuiTitleBarSections>(*this);
     buttons_ = std::make_unique<TsuiTitleBarButtons>(*this);
     for (auto type : {TsuiTitleBarBtnType::suiControlBox, TsuiTitleBarBtnType::suiClose, TsuiTitleBarBtnType::suiMax,
@@ -500,14 +501,68 @@ void TsuiTitleBar::PaintButtonsAndCaption(TBitmap& bitmap)
 
 void TsuiTitleBar::UpdateMenuStyle(TsuiUIStyle effective)
 {
-    (void)effective;
+    menu_->SetUIStyle(effective);
+    menu_->SetFileTheme(FileTheme());
 }
 
 void TsuiTitleBar::PopupTitleBarMenu() { PopupTitleBarMenuAt(ClientToScreen(POINT{0, Height()})); }
 
-void TsuiTitleBar::PopupTitleBarMenuAt(POINT p)
+void TsuiTitleBar::PopupTitleBarMenuAt(POINT p) { menu_->Popup(p.x, p.y); }
+
+// ================================================================ window menu
+
+namespace {
+// The menu's captions are string resources of the program (SkinPictures.rc).
+constexpr UINT kMinimizeText = 61200, kMaximizeText = 61201, kCloseText = 61202;
+
+std::string ResourceString(UINT id, const char* fallback)
 {
-    (void)p;
+    char text[128];
+    const int n = LoadStringA(MainInstance(), id, text, sizeof(text));
+    return n > 0 ? std::string(text, static_cast<size_t>(n)) : std::string(fallback);
+}
+}  // namespace
+
+TsuiTitleBarPopupMenu::TsuiTitleBarPopupMenu(TsuiTitleBar& bar) : TsuiPopupMenu(&bar), bar_(bar)
+{
+    AddItem(kMinimizeText, "Mi&nimize", [this](TObject*) { MinimizeHost(bar_.HostForm()); });
+    AddItem(kMaximizeText, "Ma&ximize/Restore", [this](TObject*) {
+        for (int i = 0; i < bar_.Buttons().Count(); ++i)
+            if (bar_.Buttons().Items(i)->ButtonType() == TsuiTitleBarBtnType::suiMax)
+                bar_.Buttons().Items(i)->PerformAction();
+    });
+    AddItem(0, "-", nullptr);
+    AddItem(kCloseText, "&Close", [this](TObject*) {
+        if (TForm* host = bar_.HostForm()) host->Close();
+    });
+    TsuiPopupMenu::Loaded();  // the skinned handlers for the four items
+}
+
+TMenuItem* TsuiTitleBarPopupMenu::AddItem(UINT captionId, const char* fallback, TNotifyEvent click)
+{
+    auto* item = new TMenuItem(this);  // owned by the menu
+    item->SetCaption(captionId ? ResourceString(captionId, fallback) : std::string(fallback));
+    item->OnClick = std::move(click);
+    Items()->Add(item);
+    return item;
+}
+
+void TsuiTitleBarPopupMenu::Popup(int X, int Y)
+{
+    UpdateItems();
+    TsuiPopupMenu::Popup(X, Y);
+}
+
+void TsuiTitleBarPopupMenu::UpdateItems()
+{
+    auto has = [&](TsuiTitleBarBtnType type) {
+        for (int i = 0; i < bar_.Buttons().Count(); ++i)
+            if (bar_.Buttons().Items(i)->ButtonType() == type) return true;
+        return false;
+    };
+    Items()->Items(0)->SetEnabled(has(TsuiTitleBarBtnType::suiMin));
+    Items()->Items(1)->SetEnabled(has(TsuiTitleBarBtnType::suiMax));
+    Items()->Items(3)->SetEnabled(has(TsuiTitleBarBtnType::suiClose));
 }
 
 void TsuiTitleBar::PaintCaption(TCanvas& canvas, int left, int right)

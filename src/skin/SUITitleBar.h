@@ -7,6 +7,7 @@
 // bar works them out from the cursor at every paint.
 #include "ExtCtrls.h"
 #include "Menus.h"
+#include "SUIPopupMenu.h"
 #include "SUIPublic.h"
 
 #include <memory>
@@ -209,6 +210,23 @@ private:
     int hotButton_ = -1;
     int buttonPictureHeight_ = 0;
     int captionTop_ = 0;
+};
+
+// The window menu the control box opens: Minimize, Maximize/Restore and
+// Close, each enabled only while the bar has a button of that kind (visible
+// or not).
+class TsuiTitleBarPopupMenu : public TsuiPopupMenu {
+public:
+    explicit TsuiTitleBarPopupMenu(TsuiTitleBar& bar);
+    const char* ClassName() const override { return "TsuiTitleBarPopupMenu"; }
+    // Enables the entries for the kinds of button the bar has, then opens.
+    void Popup(int X, int Y) override;
+    void UpdateItems();
+
+private:
+    TMenuItem* AddItem(UINT captionId, const char* fallback, TNotifyEvent click);
+
+    TsuiTitleBar& bar_;  // not owned: the bar owns this menu
 };
 
 // The caption cut to the longest prefix that fits `space` pixels together

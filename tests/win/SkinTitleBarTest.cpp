@@ -325,11 +325,52 @@ TEST_F(TitleBar, RoundCornerGivesTheHostARegionRoundedAtTheTopOnly)
     EXPECT_EQ(box, c);
 }
 
-TEST_F(TitleBar, MinimiseOfASecondaryFormShowsItMinimised)
+// The main form minimises through the system command (the application hides
+// itself from the task bar there); any other form is shown minimised.
+TEST_F(TitleBar, MinimiseTakesTheMainFormsPathOrShowsOthersMinimised)
 {
     TsuiTitleBar* bar = Make(I::DeepBlue);
     Find(bar, B::suiMin)->PerformAction();
     EXPECT_TRUE(IsIconic(form_->Handle()));
+
+    TForm* main = Application()->CreateForm<TForm>();
+    ASSERT_EQ(Application()->MainForm(), main);
+    main->Show();
+    int minimises = 0;
+    main->SetWindowProc([&, main](TMessage& m) {
+        if (m.Msg == WM_SYSCOMMAND && (m.WParam & 0xFFF0) == SC_MINIMIZE) {
+            ++minimises;
+            return;
+        }
+        main->WndProc(m);
+    });
+    auto* mainBar = new TsuiTitleBar(main);
+    mainBar->SetParent(main);
+    mainBar->TitleBarMenu()->Items()->Items(0)->Click();
+    EXPECT_EQ(minimises, 1);
+    EXPECT_FALSE(IsIconic(main->Handle()));
+    main->SetWindowProc(nullptr);
+    main->Free();
+}
+
+TEST_F(TitleBar, MenuEntriesFollowTheKindsOfButtonEvenInvisibleOnes)
+{
+    TsuiTitleBar* bar = Make(I::MacOS);
+    TsuiTitleBarPopupMenu* menu = bar->TitleBarMenu();
+    ASSERT_EQ(menu->Items()->Count(), 4);
+    EXPECT_EQ(menu->Items()->Items(0)->Caption(), "Mi&nimize");
+    EXPECT_EQ(menu->Items()->Items(1)->Caption(), "Ma&ximize/Restore");
+    EXPECT_TRUE(menu->Items()->Items(2)->IsLine());
+    EXPECT_EQ(menu->Items()->Items(3)->Caption(), "&Close");
+    EXPECT_EQ(menu->UIStyle(), I::MacOS);
+    Find(bar, B::suiMax)->SetVisible(false);
+    Find(bar, B::suiClose)->SetButtonType(B::suiHelp);
+    menu->UpdateItems();
+    EXPECT_TRUE(menu->Items()->Items(0)->Enabled());
+    EXPECT_TRUE(menu->Items()->Items(1)->Enabled()) << "an invisible maximise button still counts";
+    EXPECT_FALSE(menu->Items()->Items(3)->Enabled());
+    menu->Items()->Items(1)->Click();
+    EXPECT_EQ(form_->WindowState(), TWindowState::wsMaximized);
 }
 
 TEST_F(TitleBar, CustomBarIgnoresStyleChanges)
