@@ -206,6 +206,19 @@ TEST_F(MainForm, StartsInTheBottomRightCornerWithIconTitleAndHook)
 TEST_F(MainForm, LayoutKeepsDesignedPlacesAndTabOrder)
 {
     TfrmMain* f = Create();
+    // The skinned frame: 288 wide inside a one-pixel border, the designed
+    // 326 high client area less the 118 pixels cut at start.
+    EXPECT_EQ(f->Width(), 290);
+    EXPECT_EQ(f->Height(), 326 - DesignedHeightCut);
+    EXPECT_EQ(f->suiForm1->Left(), 1);
+    EXPECT_EQ(f->suiForm1->Width(), 288);
+    EXPECT_EQ(f->suiForm1->UIStyle(), TsuiUIStyle::MacOS);
+    TsuiTitleBarButtons& buttons = f->suiForm1->TitleBar().Buttons();
+    ASSERT_EQ(buttons.Count(), 3);
+    EXPECT_EQ(buttons.Items(0)->ButtonType(), TsuiTitleBarBtnType::suiControlBox);
+    EXPECT_EQ(buttons.Items(1)->ButtonType(), TsuiTitleBarBtnType::suiClose);
+    EXPECT_EQ(buttons.Items(2)->ButtonType(), TsuiTitleBarBtnType::suiMin);
+    EXPECT_EQ(buttons.Items(1)->Top(), 4);
     EXPECT_EQ(f->btnSrc->Caption(), "停止(&S)");
     EXPECT_EQ(f->btnAbout->Left(), 98);
     EXPECT_EQ(f->btnQuit->Left(), 186);
@@ -311,9 +324,15 @@ TEST_F(MainForm, ShrinkThenTrayLeftButtonRestoresAtFormerPlace)
     EXPECT_TRUE(IsIconic(Application()->Handle()));
     EXPECT_FALSE(IsWindowVisible(Application()->Handle()));
     EXPECT_FALSE(IsWindowVisible(f->Handle()));
+    // Thirty steps: the size ends as the remainders of the size divided by 30,
+    // nothing of the form's minimum width holding the borderless window back.
     const RECT shrunk = WindowRect(f->Handle());
-    EXPECT_GT(shrunk.left, before.left);
-    EXPECT_LT(shrunk.right - shrunk.left, before.right - before.left);
+    const int W = before.right - before.left, H = before.bottom - before.top;
+    const int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(shrunk.left, before.left + 30 * ((sw - before.left) / 30));
+    EXPECT_EQ(shrunk.top, before.top + 30 * ((sh - before.top) / 30));
+    EXPECT_EQ(shrunk.right - shrunk.left, W % 30);
+    EXPECT_EQ(shrunk.bottom - shrunk.top, H % 30);
 
     SendMessageA(f->Handle(), WM_TRAYNOTIFY, TrayIconId, WM_LBUTTONDOWN);
     EXPECT_TRUE(IsWindowVisible(f->Handle()));

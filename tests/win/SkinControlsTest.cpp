@@ -371,7 +371,9 @@ TEST_P(SkinnedControlByStyle, CheckBoxShowsTheFrameOfItsStateAndSizesItself)
             for (int x = 0; x < picture.Width(); ++x) wrong += shown.Pixel(1 + x, top + y) != picture.Pixel(x, y);
         EXPECT_EQ(wrong, 0) << "frame " << frame;
     }
-    if (GetParam() == I::MacOS && box->Font().Height() == -12) EXPECT_EQ(box->Height(), 21);
+    if (GetParam() == I::MacOS && box->Font().Height() == -12) {
+        EXPECT_EQ(box->Height(), 21);
+    }
 }
 
 TEST_F(SkinnedControl, CheckBoxReportsEveryChangeButNotWhileLoading)

@@ -1,0 +1,139 @@
+// The skinned form frame on a real form under Wine: layout inside the border,
+// the style's border and face, maximising, edge sizing and its error cases.
+#include "Dialogs.h"
+#include "SUIForm.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+using I = TsuiUIStyle;
+
+class SkinForm : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedHook_ = SetMessageBoxHook([this](const TMessageBoxRequest& r) {
+            boxes_.push_back(r.Text);
+            return IDOK;
+        });
+        savedMessage_ = Application()->OnMessage;
+        Application()->OnMessage = nullptr;
+    }
+    void TearDown() override
+    {
+        form_.reset();
+        Application()->ProcessMessages();
+        Application()->OnMessage = savedMessage_;
+        SetMessageBoxHook(savedHook_);
+    }
+
+    TsuiForm* MakeFrame(TFormBorderStyle border, I style = I::DeepBlue)
+    {
+        form_.reset(new TForm(nullptr));
+        form_->SetBorderStyle(border);
+        form_->SetBounds(40, 40, 320, 240);
+        auto* frame = new TsuiForm(form_.get());
+        frame->SetParent(form_.get());
+        frame->SetUIStyle(style);
+        form_->Show();
+        return frame;
+    }
+    LRESULT HitAt(int x, int y)
+    {
+        const POINT s = form_->ClientToScreen(POINT{x, y});
+        return SendMessageA(form_->Handle(), WM_NCHITTEST, 0, MAKELPARAM(s.x, s.y));
+    }
+
+    TOwnedComponent<TForm> form_;
+    std::vector<std::string> boxes_;
+    TMessageBoxHook savedHook_;
+    TMessageEvent savedMessage_;
+};
+
+TEST_F(SkinForm, FrameFillsTheClientAreaInsideItsBorder)
+{
+    TsuiForm* frame = MakeFrame(TFormBorderStyle::bsSizeable);
+    EXPECT_EQ(GetWindowLongPtrA(form_->Handle(), GWL_STYLE) & WS_CAPTION, 0) << "the form's own caption is gone";
+    frame->SetBorderWidth(3);
+    EXPECT_EQ(frame->Left(), 3);
+    EXPECT_EQ(frame->Top(), 0) << "the title bar covers the top border";
+    EXPECT_EQ(frame->Width(), form_->ClientWidth() - 6);
+    EXPECT_EQ(frame->Height(), form_->ClientHeight() - 3);
+    frame->SetFrameHeight(100);
+    EXPECT_EQ(form_->Height(), 104);
+    frame->SetTitleBarVisible(false);
+    EXPECT_EQ(frame->Top(), 3);
+    frame->SetCaption("预览");
+    EXPECT_EQ(frame->TitleBar().Caption(), "预览");
+    EXPECT_EQ(form_->Caption(), "预览");
+}
+
+TEST_F(SkinForm, StyleGivesBorderWidthAndFaceOrDeepBlueWithoutATheme)
+{
+    TsuiForm* frame = MakeFrame(TFormBorderStyle::bsSingle, I::WinXP);
+    EXPECT_EQ(frame->BorderColor(), 0x00C82C00u);
+    EXPECT_EQ(frame->BorderWidth(), 3);
+    EXPECT_EQ(frame->Color(), 0x00DEEBEFu);
+    EXPECT_EQ(frame->TitleBar().UIStyle(), I::WinXP);
+    frame->SetUIStyle(I::FromThemeFile);
+    EXPECT_EQ(frame->BorderColor(), 0u);
+    EXPECT_EQ(frame->BorderWidth(), 1);
+    EXPECT_EQ(frame->Color(), 0x00E8E8E8u);
+    // The border is painted on the form itself, round the frame.
+    TTestDib shown(form_->ClientWidth(), form_->ClientHeight());
+    frame->PaintBorder();
+    BitBlt(shown.Dc(), 0, 0, form_->ClientWidth(), form_->ClientHeight(), TWindowDC(form_->Handle()).get(), 0, 0,
+           SRCCOPY);
+    EXPECT_EQ(shown.Pixel(0, form_->ClientHeight() / 2), RGB(0, 0, 0));
+}
+
+TEST_F(SkinForm, MaximisedSingleBorderFormGetsTheWorkArea)
+{
+    MakeFrame(TFormBorderStyle::bsSingle);
+    form_->SetWindowState(TWindowState::wsMaximized);
+    const RECT area = QueryWorkArea();
+    EXPECT_EQ(form_->BoundsRect(), area);
+}
+
+TEST_F(SkinForm, EdgesSizeABorderlessFormOnlyWhenItWasSizeable)
+{
+    MakeFrame(TFormBorderStyle::bsSizeable);
+    const int W = form_->ClientWidth(), H = form_->ClientHeight();
+    EXPECT_EQ(HitAt(1, 1), HTTOPLEFT);
+    EXPECT_EQ(HitAt(W - 1, 1), HTTOPRIGHT);
+    EXPECT_EQ(HitAt(W - 1, H - 1), HTBOTTOMRIGHT);
+    EXPECT_EQ(HitAt(1, H - 1), HTBOTTOMLEFT);
+    EXPECT_EQ(HitAt(1, H / 2), HTLEFT);
+    EXPECT_EQ(HitAt(W - 1, H / 2), HTRIGHT);
+    EXPECT_EQ(HitAt(W / 2, H - 1), HTBOTTOM);
+    MakeFrame(TFormBorderStyle::bsSingle);
+    EXPECT_NE(HitAt(1, 1), HTTOPLEFT) << "a fixed border is never offered for sizing";
+}
+
+TEST_F(SkinForm, OneFramePerFormAndNotItselfAsFormPanel)
+{
+    TsuiForm* frame = MakeFrame(TFormBorderStyle::bsSingle);
+    try {
+        new TsuiForm(form_.get());
+        ADD_FAILURE() << "a second frame was made";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Sorry, You can create only one TsuiForm component in one form!");
+    }
+    frame->SetFormPanel(frame);
+    EXPECT_EQ(frame->FormPanel(), nullptr);
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0], "Sorry, you can't select the Form assign to FormPanel property");
+    auto* panel = new TPanel(form_.get());
+    panel->SetParent(frame);
+    frame->SetFormPanel(panel);
+    EXPECT_EQ(panel->Align(), TAlign::alClient);
+    panel->Free();
+    EXPECT_EQ(frame->FormPanel(), nullptr);
+}
+
+}  // namespace
