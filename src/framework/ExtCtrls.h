@@ -32,26 +32,6 @@ public:
     const char* ClassName() const override { return "TPanel"; }
 };
 
-// A frame panel for a form: its background and border, a title strip with the
-// caption, and the rule that its caption is also the form's caption. It stands
-// in for the skinned frame.
-class TFramePanel : public TCustomPanel {
-public:
-    explicit TFramePanel(TComponent* AOwner);
-    const char* ClassName() const override { return "TFramePanel"; }
-    void SetText(const std::string& v) override;
-    TColor BorderColor() const { return borderColor_; }
-    void SetBorderColor(TColor v) { borderColor_ = v; Invalidate(); }
-    TFont& TitleFont() { return titleFont_; }
-
-protected:
-    void Paint() override;
-
-private:
-    TColor borderColor_ = clGray;
-    TFont titleFont_;
-};
-
 // Calls OnTimer every Interval milliseconds while enabled.
 class TTimer : public TComponent {
 public:
