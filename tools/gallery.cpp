@@ -4,7 +4,8 @@
 // default, opaque, with glyphs in the four layouts and a two-image glyph;
 // check boxes checked and unchecked, enabled and disabled, focused,
 // transparent; group boxes with and without caption, disabled, transparent),
-// all over a patterned parent so transparency shows, and the main window.
+// all over a patterned parent so transparency shows; title bars; and the
+// program's two windows in every style, active, inactive and maximised.
 // The pixels are taken from the screen by scripts/gallery.sh: for each window
 // the program writes its name and place to OUTPUT_FOLDER/capture.txt and waits
 // until the script has deleted that file.
@@ -14,6 +15,7 @@
 #include "SUIGroupBox.h"
 #include "SUIThemes.h"
 #include "SUITitleBar.h"
+#include "View.h"
 #include "main.h"
 
 #include <algorithm>
@@ -328,6 +330,38 @@ void ShowMainWindow(const std::string& folder)
     Application()->FreeForms();
 }
 
+// The two windows of the program in each style: the main window active, then
+// inactive beside the active preview window; and the preview maximised (on
+// the work area, the task bar left visible).
+void ShowWindows(const std::string& folder)
+{
+    for (const TStyleName& s : kStyles) {
+        TfrmMain* main = Application()->CreateForm<TfrmMain>();
+        main->Timer1->SetEnabled(false);
+        main->suiForm1->SetUIStyleAutoUpdateSub(true);  // the look of every control follows
+        main->suiForm1->SetUIStyle(s.Style);
+        main->SetBounds(40, 40, main->Width(), main->Height());
+        main->Show();
+        Pump();
+        const std::string name = std::string("window-main-") + s.Name;
+        AwaitCapture(main->Handle(), folder, name.c_str());
+        auto* view = Application()->CreateForm<TfrmView>();
+        view->suiForm1->SetUIStyle(s.Style);
+        view->SetBounds(360, 40, view->Width(), view->Height());
+        view->Show();
+        SetForegroundWindow(view->Handle());
+        Pump();
+        AwaitCapture(main->Handle(), folder, (name + "-inactive").c_str());
+        AwaitCapture(view->Handle(), folder, (std::string("window-view-") + s.Name).c_str());
+        if (s.Style == TsuiUIStyle::MacOS) {
+            view->SetWindowState(TWindowState::wsMaximized);
+            Pump();
+            AwaitCapture(view->Handle(), folder, "window-view-macos-maximised");
+        }
+        Application()->FreeForms();
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -350,5 +384,6 @@ int main(int argc, char** argv)
         SetCursorPos(1000, 700);
     }
     ShowMainWindow(folder);
+    ShowWindows(folder);
     return 0;
 }
