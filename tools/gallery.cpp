@@ -77,13 +77,20 @@ void MakeGlyph(TBitmap& glyph, bool twoImages)
             }
 }
 
+// A borderless form for one sheet, at the desktop's top-left corner.
+TForm* NewSheetForm(int width, int height)
+{
+    auto* form = new TForm(nullptr);
+    form->SetBorderStyle(TFormBorderStyle::bsNone);
+    form->SetBounds(10, 10, width, height);
+    return form;
+}
+
 class TGallerySheet {
 public:
     explicit TGallerySheet(TsuiUIStyle style) : style_(style)
     {
-        form_.reset(new TForm(nullptr));
-        form_->SetBorderStyle(TFormBorderStyle::bsNone);
-        form_->SetBounds(10, 10, 820, 330);
+        form_.reset(NewSheetForm(820, 330));
         back_ = new TsuiCustomPanel(form_.get());
         back_->SetParent(form_.get());
         back_->SetAlign(TAlign::alClient);
@@ -228,9 +235,7 @@ class TTitleBarSheet {
 public:
     explicit TTitleBarSheet(TsuiUIStyle style) : style_(style)
     {
-        form_.reset(new TForm(nullptr));
-        form_->SetBorderStyle(TFormBorderStyle::bsNone);
-        form_->SetBounds(10, 10, 420, 0);
+        form_.reset(NewSheetForm(420, 0));
         Bar("Vendrake 标题栏");
         hot_ = Bar("鼠标在关闭按钮上");
         Bar("一个很长很长的标题, 在标题栏里放不下的时候用省略号截短, 还有更多的字");
