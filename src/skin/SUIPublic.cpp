@@ -7,26 +7,8 @@
 
 namespace {
 
-constexpr COLORREF kMagenta = RGB(255, 0, 255);
-
 RECT ToRect(const TRectI& r) { return RECT{r.Left, r.Top, r.Right, r.Bottom}; }
 TRectI ToRectI(const RECT& r) { return TRectI{r.left, r.top, r.right, r.bottom}; }
-
-// One nine-slice piece, stretched straight from the picture (colour-on-colour,
-// so magenta stays exactly magenta), opaque or with magenta left out.
-void DrawNinePiece(HDC source, HDC target, const TNineSlicePiece& piece)
-{
-    const TRectI& s = piece.Source;
-    const TRectI& d = piece.Dest;
-    if (piece.Transparent) {
-        TransparentBlt(target, d.Left, d.Top, d.Width(), d.Height(), source, s.Left, s.Top, s.Width(), s.Height(),
-                       kMagenta);
-    } else {
-        SetStretchBltMode(target, COLORONCOLOR);
-        StretchBlt(target, d.Left, d.Top, d.Width(), d.Height(), source, s.Left, s.Top, s.Width(), s.Height(),
-                   SRCCOPY);
-    }
-}
 
 // The main form is a multiple-document frame when it holds an MDI client window.
 HWND MdiClientOf(TForm* form)
@@ -105,14 +87,6 @@ void CutSlice(const TBitmap& source, TBitmap& target, int count, int index)
     } else {
         target.AssignPart(source, ToRect(plan.Source));
     }
-}
-
-void DrawNineSlice(TBitmap& bitmap, TCanvas& canvas, const RECT& rect, bool transparentCorners)
-{
-    const TNineSlicePlan plan = NineSlicePlan(bitmap.Width(), bitmap.Height(), ToRectI(rect), transparentCorners);
-    if (plan.Pieces().empty()) return;
-    const HDC source = bitmap.Canvas().Handle();
-    for (const TNineSlicePiece& piece : plan.Pieces()) DrawNinePiece(source, canvas.Handle(), piece);
 }
 
 void TileDraw(TCanvas& canvas, TBitmap& picture, const RECT& rect)

@@ -111,7 +111,15 @@ void CutSlice(const TBitmap& source, TBitmap& target, int count, int index);
 // Draws a picture over rect keeping its corners at their size and stretching
 // the rest; magenta pixels stay undrawn in the edges and the centre, and in the
 // corners when transparentCorners is set. Placed against the canvas origin.
+// Composed in memory when DrawNineSliceDirect can, through GDI otherwise.
 void DrawNineSlice(TBitmap& bitmap, TCanvas& canvas, const RECT& rect, bool transparentCorners);
+// The reference: every piece through StretchBlt (COLORONCOLOR) or TransparentBlt.
+void DrawNineSliceGdi(TBitmap& bitmap, TCanvas& canvas, const RECT& rect, bool transparentCorners);
+// The same pixels written straight into the canvas's 32-bit DIB section, top-down
+// or bottom-up, through its shift of origin and its clip rectangle. False, with
+// nothing drawn, when the canvas draws into anything else or scales, mirrors or
+// clips to a region that is no rectangle.
+bool DrawNineSliceDirect(TBitmap& bitmap, TCanvas& canvas, const RECT& rect, bool transparentCorners);
 
 // Repeats the picture from the canvas origin, one tile beyond rect each way.
 void TileDraw(TCanvas& canvas, TBitmap& picture, const RECT& rect);

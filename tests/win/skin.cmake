@@ -2,6 +2,7 @@
 # built-in pictures from the resources, theme files made by the writer.
 add_executable(skin_tests
   ${CMAKE_CURRENT_LIST_DIR}/SkinHelpersTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SkinNineSliceRouteTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinBuiltInTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinControlsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinFormTest.cpp
