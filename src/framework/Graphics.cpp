@@ -426,14 +426,19 @@ void TBitmap::AssignPart(const TBitmap& other, const RECT& part)
 
 // ---------------------------------------------------------------- TBufferDC
 
-TBufferDC::TBufferDC(HDC target, const RECT& area)
-    : target_(target), area_(area), buffer_(std::max(0L, area.right - area.left), std::max(0L, area.bottom - area.top))
+TBufferDC::TBufferDC(HDC target, const RECT& area) : target_(target), area_(area)
 {
+    // Only what the target can show is composed: a parent painting behind one
+    // small child has the child's clip rectangle.
+    RECT clip{};
+    if (GetClipBox(target, &clip) != NULLREGION && clip.right > clip.left) IntersectRect(&area_, &area, &clip);
+    buffer_.SetSize(std::max(0L, area_.right - area_.left), std::max(0L, area_.bottom - area_.top));
+    if (!buffer_.Empty()) SetViewportOrgEx(buffer_.Canvas().Handle(), -area_.left, -area_.top, nullptr);
 }
 
 TBufferDC::~TBufferDC()
 {
     if (buffer_.Empty()) return;
-    BitBlt(target_, area_.left, area_.top, buffer_.Width(), buffer_.Height(), buffer_.Canvas().Handle(), 0, 0,
-           SRCCOPY);
+    BitBlt(target_, area_.left, area_.top, buffer_.Width(), buffer_.Height(), buffer_.Canvas().Handle(), area_.left,
+           area_.top, SRCCOPY);
 }

@@ -242,9 +242,10 @@ private:
     TColor transparentColor_ = clNone;
 };
 
-// Off-screen composition: a 32-bit buffer the size of an area of a target DC.
-// Everything is drawn into Canvas(); the destructor copies the buffer to the
-// area in one block, so the target never shows a half-painted state.
+// Off-screen composition: a 32-bit buffer for an area of a target DC, cut to
+// what the target's clip box lets through. Everything is drawn into Canvas()
+// in the target's coordinates; the destructor copies the buffer to the area
+// in one block, so the target never shows a half-painted state.
 class TBufferDC {
 public:
     TBufferDC(HDC target, const RECT& area);

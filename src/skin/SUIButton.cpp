@@ -492,12 +492,13 @@ void TsuiCheckBox::Paint()
         picture.SetSize(0, 0);  // no mark to draw; the caption still is
     }
     picture.SetTransparentColor(IsPictureTransparent() ? DibToColor(*picture.ScanLine(0)) : clNone);
-    TBitmap measure(1, 1);
-    measure.Canvas().Font().Assign(Font());
-    const int textHeight = measure.Canvas().TextHeight("W");
+    // Measured on the control's own canvas: no bitmap is needed for that.
+    TCanvas& measure = Canvas();
+    measure.Font().Assign(Font());
+    const int textHeight = measure.TextHeight("W");
     if (autoSize_) {
         const int height = std::max(textHeight + 2, picture.Height()) + 4;
-        const int width = picture.Width() + 8 + measure.Canvas().TextWidth(Caption());
+        const int width = picture.Width() + 8 + measure.TextWidth(Caption());
         if (height != Height() || width != Width()) SetBounds(Left(), Top(), width, height);
     }
     const RECT client = ClientRect();
