@@ -300,7 +300,10 @@ void TsuiForm::SetMenu(TPopupMenu* value)
     menu_ = value;
     if (auto* skinned = dynamic_cast<TsuiMainMenu*>(menu_)) skinned->SetFrame(this);
     if (!menu_) {
-        if (TsuiMenuBar* bar = std::exchange(menuBar_, nullptr)) bar->Free();
+        if (TsuiMenuBar* bar = std::exchange(menuBar_, nullptr)) {
+            bar->Free();
+            Realign();  // the controls below take the bar's room back
+        }
         return;
     }
     FreeNotification(menu_);
@@ -350,6 +353,7 @@ void TsuiForm::SetMenuBarHeight(int value)
     menuBarHeight_ = value;
     if (!menuBar_) return;
     menuBar_->SetHeight(value);
+    Realign();
     menuBar_->Measure();
 }
 

@@ -27,10 +27,11 @@ char Mnemonic(const std::string& caption)
 
 TsuiMenuBar::TsuiMenuBar(TsuiForm* frame) : TCustomControl(frame), frame_(frame)
 {
-    SetParent(frame);
-    SetAlign(TAlign::alTop);
+    // Sized first: placing an aligned control lays its siblings out.
     SetHeight(frame->MenuBarHeight());
     SetColor(frame->MenuBarColor());
+    SetParent(frame);
+    SetAlign(TAlign::alTop);
 }
 
 void TsuiMenuBar::Rebuild()
