@@ -185,7 +185,7 @@ void TForm::SetMenu(TMainMenu* menu)
     menu_ = menu;
     if (menu_) FreeNotification(menu_);
     TMenuHandle bar = menu_ ? menu_->BuildMenuBar() : TMenuHandle();
-    if (HandleAllocated()) {
+    if (menu_ || HandleAllocated()) {
         ::SetMenu(Handle(), bar.get());
         DrawMenuBar(Handle());
     }

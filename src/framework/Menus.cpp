@@ -184,9 +184,12 @@ TPopupMenu* TMenuItem::Menu() const
 }
 
 // The menu may act on the change right away (a bar refreshes its captions).
+// Items dying with their form tell nobody: the menu's listeners may be gone.
 void TMenuItem::Changed(bool rebuild)
 {
-    if (TPopupMenu* menu = Menu()) menu->MenuChanged(this, rebuild);
+    TPopupMenu* menu = Menu();
+    if (!menu || menu->Destroying() || (menu->Owner() && menu->Owner()->Destroying())) return;
+    menu->MenuChanged(this, rebuild);
 }
 
 void TMenuItem::Add(TMenuItem* item)
