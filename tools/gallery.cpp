@@ -12,7 +12,10 @@
 //
 //   gallery.exe OUTPUT_FOLDER
 #include "SUIButton.h"
+#include "SUIForm.h"
 #include "SUIGroupBox.h"
+#include "SUIMainMenu.h"
+#include "SUIMenuBar.h"
 #include "SUIThemes.h"
 #include "SUITitleBar.h"
 #include "View.h"
@@ -324,6 +327,57 @@ void AwaitCapture(HWND window, const std::string& folder, const char* name)
     }
 }
 
+// The capture of an open drop-down runs inside the menu's own loop, from a
+// thread timer that loop dispatches; then the menu is closed.
+std::string g_openCapture;
+HWND g_openWindow = nullptr;
+std::string g_folder;
+
+void CALLBACK CaptureOpenMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    AwaitCapture(g_openWindow, g_folder, g_openCapture.c_str());
+    EndMenu();
+}
+
+// A form with a skinned frame and a main menu of three items (Edit disabled):
+// the bar alone, then with File's drop-down open.
+void ShowMainMenu(TsuiUIStyle style, const std::string& folder, const std::string& name)
+{
+    TOwnedComponent<TForm> form(new TForm(nullptr));
+    form->SetBounds(60, 60, 320, 220);
+    auto* frame = new TsuiForm(form.get());
+    frame->SetParent(form.get());
+    frame->SetCaption("Main menu");
+    TsuiMainMenu* menu = nullptr;
+    {
+        TLoadScope load(*form);
+        menu = new TsuiMainMenu(form.get());
+        auto add = [&](TMenuItem* parent, const char* caption) {
+            auto* item = new TMenuItem(form.get());
+            item->SetCaption(caption);
+            parent->Add(item);
+            return item;
+        };
+        TMenuItem* file = add(menu->Items(), "&File");
+        add(file, "Open")->SetShortCut(ShortCut('O', scCtrl));
+        add(file, "Save")->SetChecked(true);
+        add(file, "-");
+        add(file, "Exit");
+        add(menu->Items(), "Edit")->SetEnabled(false);
+        add(menu->Items(), "Help");
+    }
+    frame->SetUIStyle(style);
+    form->Show();
+    Pump();
+    AwaitCapture(form->Handle(), folder, ("mainmenu-" + name).c_str());
+    g_folder = folder;
+    g_openCapture = "mainmenu-open-" + name;
+    g_openWindow = GetDesktopWindow();
+    SetTimer(nullptr, 0, 300, CaptureOpenMenu);
+    frame->MenuBar()->OpenButton(0);
+}
+
 void ShowMainWindow(const std::string& folder)
 {
     TfrmMain* main = Application()->CreateForm<TfrmMain>();
@@ -388,6 +442,7 @@ int main(int argc, char** argv)
         AwaitCapture(sheet.Handle(), folder, (std::string("titlebar-") + s.Name).c_str());
         SetCursorPos(1000, 700);
     }
+    for (const TStyleName& s : kStyles) ShowMainMenu(s.Style, folder, s.Name);
     ShowMainWindow(folder);
     ShowWindows(folder);
     return 0;

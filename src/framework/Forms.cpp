@@ -1,5 +1,7 @@
 #include "Forms.h"
 
+#include "Menus.h"
+
 #include <algorithm>
 
 // ========================================================================= TForm
@@ -177,8 +179,38 @@ void TForm::Close()
 
 void TForm::Release() { Application()->ReleaseLater(this); }
 
+void TForm::SetMenu(TMainMenu* menu)
+{
+    if (menu_ && menu_ != menu) RemoveFreeNotification(menu_);
+    menu_ = menu;
+    if (menu_) FreeNotification(menu_);
+    TMenuHandle bar = menu_ ? menu_->BuildMenuBar() : TMenuHandle();
+    if (menu_ || HandleAllocated()) {
+        ::SetMenu(Handle(), bar.get());
+        DrawMenuBar(Handle());
+    }
+    menuBar_ = std::move(bar);  // the old bar is off the window now: freed here
+}
+
+// Owner-drawn entries of the bar carry the menu's items; commands come with a
+// zero notification code and no control.
+bool TForm::MenuMessage(TMessage& m)
+{
+    if (!menu_) return false;
+    if (m.Msg == WM_MEASUREITEM || m.Msg == WM_DRAWITEM)
+        return menu_->HandleOwnerDraw(m.Msg, m.WParam, m.LParam, m.Result);
+    if (m.Msg == WM_COMMAND && HIWORD(m.WParam) == 0 && m.LParam == 0 && menu_->Items())
+        if (TMenuItem* item = menu_->Items()->FindByCommand(LOWORD(m.WParam))) {
+            m.Result = 0;
+            item->Click();
+            return true;
+        }
+    return false;
+}
+
 void TForm::Notification(TComponent* AComponent, TOperation Operation)
 {
+    if (Operation == TOperation::opRemove && AComponent == menu_) SetMenu(nullptr);
     if (Operation == TOperation::opRemove && AComponent == activeControl_) activeControl_ = nullptr;
     TCustomControl::Notification(AComponent, Operation);
 }
@@ -222,6 +254,8 @@ void TForm::WndProc(TMessage& m)
     case WM_SYSCOMMAND: WMSysCommand(m); return;
     case WM_ACTIVATE: active_ = LOWORD(m.WParam) != WA_INACTIVE; break;
     case WM_NCDESTROY: active_ = false; break;
+    case WM_DESTROY: if (menuBar_) ::SetMenu(Handle(), nullptr); break;
+    case WM_MEASUREITEM: case WM_DRAWITEM: case WM_COMMAND: if (MenuMessage(m)) return; break;
     default: break;
     }
     TCustomControl::WndProc(m);

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+class TMainMenu;
+
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon : uint8_t { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 using TBorderIcons = uint8_t;
@@ -45,6 +47,11 @@ public:
     void SetClientHeight(int v);
     void SetClientSize(int w, int h);
 
+    // The menu shown as the window's system menu bar, or null. Its owner-draw
+    // and command messages arriving at the form go to the menu.
+    TMainMenu* Menu() const { return menu_; }
+    void SetMenu(TMainMenu* menu);
+
     // Whether the form's window is the active one (it had WM_ACTIVATE last).
     bool Active() const { return active_; }
 
@@ -77,6 +84,7 @@ protected:
 private:
     void WMGetMinMaxInfo(TMessage& m);
     void WMSysCommand(TMessage& m);
+    bool MenuMessage(TMessage& m);
     void CMFocusChanged(TMessage& m);
     void CMDialogKey(TMessage& m);
     void RecreateFrame();
@@ -90,6 +98,10 @@ private:
     bool created_ = false;
     bool active_ = false;
     TWinControl* activeControl_ = nullptr;  // not owned
+    TMainMenu* menu_ = nullptr;  // not owned
+    // The bar given to the window; taken back before the window dies, which
+    // would otherwise destroy it a second time.
+    TMenuHandle menuBar_;
 };
 
 using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;

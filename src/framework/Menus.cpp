@@ -148,12 +148,57 @@ TMenuItem::~TMenuItem()
     for (TMenuItem* child : items_) child->parent_ = nullptr;
 }
 
+void TMenuItem::SetCaption(const std::string& v)
+{
+    if (v == caption_) return;
+    caption_ = v;
+    Changed(false);
+}
+
+void TMenuItem::SetChecked(bool v)
+{
+    if (v == checked_) return;
+    checked_ = v;
+    Changed(false);
+}
+
+void TMenuItem::SetEnabled(bool v)
+{
+    if (v == enabled_) return;
+    enabled_ = v;
+    Changed(false);
+}
+
+void TMenuItem::SetVisible(bool v)
+{
+    if (v == visible_) return;
+    visible_ = v;
+    Changed(true);
+}
+
+TPopupMenu* TMenuItem::Menu() const
+{
+    const TMenuItem* root = this;
+    while (root->parent_) root = root->parent_;
+    return root->menu_;
+}
+
+// The menu may act on the change right away (a bar refreshes its captions).
+// Items dying with their form tell nobody: the menu's listeners may be gone.
+void TMenuItem::Changed(bool rebuild)
+{
+    TPopupMenu* menu = Menu();
+    if (!menu || menu->Destroying() || (menu->Owner() && menu->Owner()->Destroying())) return;
+    menu->MenuChanged(this, rebuild);
+}
+
 void TMenuItem::Add(TMenuItem* item)
 {
     if (!item || item->parent_ == this) return;
     if (item->parent_) item->parent_->Remove(item);
     item->parent_ = this;
     items_.push_back(item);
+    Changed(true);
 }
 
 void TMenuItem::Remove(TMenuItem* item)
@@ -162,6 +207,16 @@ void TMenuItem::Remove(TMenuItem* item)
     if (it == items_.end()) return;
     items_.erase(it);
     item->parent_ = nullptr;
+    Changed(true);
+}
+
+TMenuItem* TMenuItem::FindByShortCut(TShortCut shortCut)
+{
+    if (!enabled_ || !visible_) return nullptr;
+    if (shortCut_ != 0 && shortCut_ == shortCut) return this;
+    for (TMenuItem* child : items_)
+        if (TMenuItem* found = child->FindByShortCut(shortCut)) return found;
+    return nullptr;
 }
 
 TMenuItem* TMenuItem::FindByCommand(UINT command)
@@ -181,14 +236,24 @@ void TMenuItem::Click()
 
 TPopupMenu::TPopupMenu(TComponent* AOwner) : TComponent(AOwner), items_(new TMenuItem(this))
 {
+    items_->menu_ = this;
     window_ = std::make_unique<TUtilWindow>(
         [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-            return MenuMessage(msg, wParam, lParam, result);
+            return HandleOwnerDraw(msg, wParam, lParam, result);
         },
         "TPopupList", WS_POPUP, WS_EX_TOOLWINDOW, false);
 }
 
-TPopupMenu::~TPopupMenu() = default;
+// The root item is a component of ours and may outlive this body briefly.
+TPopupMenu::~TPopupMenu()
+{
+    if (items_) items_->menu_ = nullptr;
+}
+
+void TPopupMenu::MenuChanged(TMenuItem*, bool)
+{
+    if (OnChange) OnChange(this);
+}
 
 void TPopupMenu::SetImages(TImageList* list)
 {
@@ -205,9 +270,14 @@ void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation)
     TComponent::Notification(AComponent, Operation);
 }
 
-TMenuHandle TPopupMenu::BuildMenu(TMenuItem* parent)
+TMenuHandle TPopupMenu::BuildMenuBar()
 {
-    TMenuHandle menu(CreatePopupMenu());
+    return items_ ? BuildMenu(items_, true) : TMenuHandle(CreateMenu());
+}
+
+TMenuHandle TPopupMenu::BuildMenu(TMenuItem* parent, bool bar)
+{
+    TMenuHandle menu(bar ? CreateMenu() : CreatePopupMenu());
     for (int i = 0; i < parent->Count(); ++i) {
         TMenuItem* item = parent->Items(i);
         if (!item->Visible()) continue;
@@ -235,8 +305,17 @@ void TPopupMenu::Popup(int X, int Y)
 {
     popupPoint_ = POINT{X, Y};
     if (OnPopup) OnPopup(this);
-    if (!items_) return;
-    TMenuHandle menu = BuildMenu(items_);
+    if (items_) Track(items_, X, Y);
+}
+
+void TPopupMenu::PopupItem(TMenuItem* item, int X, int Y)
+{
+    if (item && item->Count() > 0 && item->Menu() == this) Track(item, X, Y);
+}
+
+void TPopupMenu::Track(TMenuItem* parent, int X, int Y)
+{
+    TMenuHandle menu = BuildMenu(parent);
     const UINT command = static_cast<UINT>(TrackPopupMenu(
         menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, X, Y, 0, window_->Handle(), nullptr));
     // The menu window has closed: a message posted now lets the owner window's
@@ -274,7 +353,22 @@ void TPopupMenu::DrawItem(TMenuItem* item, TCanvas& canvas, RECT rect, bool sele
     }
 }
 
-bool TPopupMenu::MenuMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& result)
+bool TPopupMenu::IsShortCut(const MSG& msg)
+{
+    if ((msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) || !items_) return false;
+    const WORD key = static_cast<WORD>(msg.wParam);
+    if (key == VK_SHIFT || key == VK_CONTROL || key == VK_MENU) return false;
+    TShortCut modifiers = 0;
+    if (GetKeyState(VK_SHIFT) < 0) modifiers |= scShift;
+    if (GetKeyState(VK_CONTROL) < 0) modifiers |= scCtrl;
+    if (GetKeyState(VK_MENU) < 0) modifiers |= scAlt;
+    TMenuItem* item = items_->FindByShortCut(ShortCut(key, modifiers));
+    if (!item || item == items_) return false;
+    item->Click();  // may free the menu: nothing of ours is touched after it
+    return true;
+}
+
+bool TPopupMenu::HandleOwnerDraw(UINT msg, WPARAM, LPARAM lParam, LRESULT& result)
 {
     if (msg == WM_MEASUREITEM) {
         auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);

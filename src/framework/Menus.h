@@ -12,6 +12,7 @@
 #include <vector>
 
 class TMenuItem;
+class TPopupMenu;
 using TMenuMeasureItemEvent = std::function<void(TObject* Sender, TCanvas& ACanvas, int& Width, int& Height)>;
 using TMenuDrawItemEvent = std::function<void(TObject* Sender, TCanvas& ACanvas, RECT ARect, bool Selected)>;
 
@@ -68,15 +69,17 @@ public:
     ~TMenuItem() override;
     const char* ClassName() const override { return "TMenuItem"; }
 
+    // These four tell the item's menu (MenuChanged) when the value changes,
+    // so that a bar showing the item can follow.
     const std::string& Caption() const { return caption_; }
-    void SetCaption(const std::string& v) { caption_ = v; }
+    void SetCaption(const std::string& v);
     bool IsLine() const { return caption_ == "-"; }
     bool Checked() const { return checked_; }
-    void SetChecked(bool v) { checked_ = v; }
+    void SetChecked(bool v);
     bool Enabled() const { return enabled_; }
-    void SetEnabled(bool v) { enabled_ = v; }
+    void SetEnabled(bool v);
     bool Visible() const { return visible_; }
-    void SetVisible(bool v) { visible_ = v; }
+    void SetVisible(bool v);
     bool Default() const { return default_; }
     void SetDefault(bool v) { default_ = v; }
     // Index into the menu's Images; -1 for none.
@@ -92,6 +95,10 @@ public:
     TMenuItem* Items(int i) const { return items_[i]; }
     TMenuItem* ParentItem() const { return parent_; }
     TMenuItem* FindByCommand(UINT command);
+    // The enabled, visible item below (or this one) whose short cut this is.
+    TMenuItem* FindByShortCut(TShortCut shortCut);
+    // The menu whose item tree this item belongs to, or null.
+    TPopupMenu* Menu() const;
 
     virtual void Click();
     TNotifyEvent OnClick;
@@ -99,12 +106,16 @@ public:
     TMenuDrawItemEvent OnDrawItem;
 
 private:
+    friend class TPopupMenu;
+    void Changed(bool rebuild);
+
     std::string caption_;
     bool checked_ = false, enabled_ = true, visible_ = true, default_ = false;
     int imageIndex_ = -1;
     TShortCut shortCut_ = 0;
     UINT command_;
     TMenuItem* parent_ = nullptr;     // not owned
+    TPopupMenu* menu_ = nullptr;      // not owned: set on a menu's root item only
     std::vector<TMenuItem*> items_;   // not owned (components of the form)
 };
 
@@ -124,10 +135,24 @@ public:
     // item's Click runs before Popup returns.
     virtual void Popup(int X, int Y);
     POINT PopupPoint() const { return popupPoint_; }
+    // Opens the sub-menu of one item at a screen point (a menu bar's drop-down)
+    // and returns when it closes; the chosen item's Click runs before the return.
+    void PopupItem(TMenuItem* item, int X, int Y);
     // The window that receives the menu's measure and draw messages.
     HWND WindowHandle() const { return window_->Handle(); }
+    // Measure and draw messages of our owner-drawn items that reach another
+    // window (a form showing the menu as its bar); true when handled.
+    bool HandleOwnerDraw(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // A key-down message that is the short cut of an enabled item runs the
+    // item's Click and gives true; the modifiers are read from the keyboard state.
+    bool IsShortCut(const MSG& msg);
+    // The system menu bar of these items (top-level entries, their sub-menus).
+    TMenuHandle BuildMenuBar();
+    // An item of the tree changed (rebuild: the tree itself, not only a value).
+    virtual void MenuChanged(TMenuItem* Source, bool Rebuild);
 
     TNotifyEvent OnPopup;
+    TNotifyEvent OnChange;
     // Used for items that have no measure or draw handler of their own.
     TMenuMeasureItemEvent OnMeasureItem;
     TMenuDrawItemEvent OnDrawItem;
@@ -139,12 +164,21 @@ protected:
     virtual void DrawItem(TMenuItem* item, TCanvas& canvas, RECT rect, bool selected);
 
 private:
-    TMenuHandle BuildMenu(TMenuItem* parent);
-    bool MenuMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    TMenuHandle BuildMenu(TMenuItem* parent, bool bar = false);
+    void Track(TMenuItem* parent, int X, int Y);
 
     TMenuItem* items_;  // owned as our component
     TImageList* images_ = nullptr;  // not owned
     bool ownerDraw_ = false;
     POINT popupPoint_{};
     std::unique_ptr<TUtilWindow> window_;
+};
+
+// The menu a form shows along its top: the top-level items are the bar's
+// entries and open their sub-menus. A form gets it through TForm::SetMenu; a
+// skinned frame shows it in a bar of its own instead.
+class TMainMenu : public TPopupMenu {
+public:
+    using TPopupMenu::TPopupMenu;
+    const char* ClassName() const override { return "TMainMenu"; }
 };

@@ -1,9 +1,13 @@
 #include "SUIForm.h"
 
 #include "Dialogs.h"
+#include "SUIMainMenu.h"
+#include "SUIMenuBar.h"
+#include "SUIMenuPaint.h"
 #include "SUIThemes.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace {
 constexpr int kMinFormWidth = 125;
@@ -36,6 +40,7 @@ TsuiForm::TsuiForm(TComponent* AOwner) : TsuiSkinned<TCustomPanel>(AOwner)
 TsuiForm::~TsuiForm()
 {
     if (ownsMessageHook_) Application()->OnMessage = nullptr;
+    if (auto* skinned = dynamic_cast<TsuiMainMenu*>(menu_)) skinned->SetFrame(nullptr);
     // The form's window outlives us (its components go first): its procedure
     // must not call into a frame that has gone.
     if (form_ && oldFormProc_) form_->SetWindowProc(oldFormProc_);
@@ -67,9 +72,13 @@ void TsuiForm::SetUIStyle(TsuiUIStyle value)
     SetBorderColor(StyleColor(ThemeItem::FormBorderColor));
     SetBorderWidth(GetStyleInt(FileTheme(), value, ThemeItem::FormBorderWidthInt));
     SetColor(StyleColor(ThemeItem::FormBackgroundColor));
-    menuBarColor_ = Color();
+    SetMenuBarColor(Color());
     titleBar_->SetFileTheme(FileTheme());
     titleBar_->SetUIStyle(value);
+    if (auto* skinned = dynamic_cast<TsuiMainMenu*>(menu_)) {
+        skinned->SetUIStyle(value);
+        skinned->SetFileTheme(FileTheme());
+    }
     if (autoUpdateSub_) ApplyStyleToChildren(*this, value, FileTheme());
     Layout();
     Invalidate();
@@ -207,6 +216,8 @@ void TsuiForm::FormWndProc(TMessage& m)
     case WM_SIZE: FormSized(); break;
     case WM_ERASEBKGND: PaintBorder(); break;
     case WM_NCHITTEST: FormHitTest(m); break;
+    case WM_SHOWWINDOW: form_->SetMenu(nullptr); break;
+    case WM_KEYDOWN: m.Result = MenuShortCut(MSG{form_->Handle(), m.Msg, m.WParam, m.LParam, 0, {}}); break;
     default: break;
     }
 }
@@ -246,6 +257,15 @@ void TsuiForm::FormHitTest(TMessage& m)
 // form's top-left corner.
 void TsuiForm::AppMessage(MSG& msg, bool& handled)
 {
+    if (msg.message == WM_KEYDOWN) {
+        handled = MenuShortCut(msg);
+        return;
+    }
+    // Alt+letter or F10 opens the bar's drop-down (while our form is active).
+    if (msg.message == WM_SYSKEYDOWN && msg.wParam != VK_SPACE) {
+        if (menuBar_ && form_ && form_->Active() && menuBar_->OpenByKey(static_cast<WORD>(msg.wParam))) handled = true;
+        return;
+    }
     if (msg.message != WM_SYSKEYDOWN || msg.wParam != VK_SPACE) return;
     TForm* main = Application()->MainForm();
     if (!main) return;
@@ -256,6 +276,8 @@ void TsuiForm::AppMessage(MSG& msg, bool& handled)
 void TsuiForm::Notification(TComponent* AComponent, TOperation Operation)
 {
     if (Operation == TOperation::opRemove && AComponent == formPanel_) formPanel_ = nullptr;
+    if (Operation == TOperation::opRemove && AComponent == menuBar_) menuBar_ = nullptr;
+    if (Operation == TOperation::opRemove && AComponent == menu_ && menu_) SetMenu(nullptr);
     TsuiSkinned<TCustomPanel>::Notification(AComponent, Operation);
 }
 
@@ -267,4 +289,76 @@ void TsuiForm::WndProc(TMessage& m)
     default: break;
     }
     TsuiSkinned<TCustomPanel>::WndProc(m);
+}
+
+// ------------------------------------------------------------------ the menu bar
+
+void TsuiForm::SetMenu(TPopupMenu* value)
+{
+    if (auto* old = dynamic_cast<TsuiMainMenu*>(menu_)) old->SetFrame(nullptr);
+    if (menu_ && menu_ != value) RemoveFreeNotification(menu_);
+    menu_ = value;
+    if (auto* skinned = dynamic_cast<TsuiMainMenu*>(menu_)) skinned->SetFrame(this);
+    if (!menu_) {
+        if (TsuiMenuBar* bar = std::exchange(menuBar_, nullptr)) {
+            bar->Free();
+            Realign();  // the controls below take the bar's room back
+        }
+        return;
+    }
+    FreeNotification(menu_);
+    if (!menuBar_) menuBar_ = new TsuiMenuBar(this);
+    ApplyMenuFont();
+    RebuildMenuBar();
+}
+
+void TsuiForm::RebuildMenuBar()
+{
+    if (menuBar_) menuBar_->Rebuild();
+}
+
+void TsuiForm::RefreshMenuBarCaptions()
+{
+    if (menuBar_) menuBar_->RefreshCaptions();
+}
+
+void TsuiForm::ApplyMenuFont()
+{
+    if (!menuBar_ || !menu_) return;
+    if (auto* skinned = dynamic_cast<TsuiPopupMenu*>(menu_)) {
+        TFont font;
+        font.Assign(menuBar_->Font());
+        if (skinned->UseSystemFont()) {
+            AssignMenuFont(font);
+        } else {
+            font.SetName(skinned->FontName());
+            font.SetSize(skinned->FontSize());
+            font.SetCharset(skinned->FontCharset());
+        }
+        menuBar_->SetFont(font);
+    }
+    menuBar_->Measure();
+}
+
+void TsuiForm::SetMenuBarColor(TColor value)
+{
+    menuBarColor_ = value;
+    if (!menuBar_) return;
+    menuBar_->SetColor(value);
+    menuBar_->Invalidate();
+}
+
+void TsuiForm::SetMenuBarHeight(int value)
+{
+    menuBarHeight_ = value;
+    if (!menuBar_) return;
+    menuBar_->SetHeight(value);
+    Realign();
+    menuBar_->Measure();
+}
+
+// The click may free the form and us: nothing is touched after it.
+bool TsuiForm::MenuShortCut(const MSG& msg)
+{
+    return form_ && IsFormActive(form_) && form_->Active() && menu_ && menu_->IsShortCut(msg);
 }

@@ -7,6 +7,8 @@
 // borderless form sizeable again from its edges.
 #include "SUITitleBar.h"
 
+class TsuiMenuBar;
+
 class TsuiForm : public TsuiSkinned<TCustomPanel>, public ISkinnedFormFrame {
 public:
     explicit TsuiForm(TComponent* AOwner);
@@ -33,9 +35,24 @@ public:
     TCustomPanel* FormPanel() const { return formPanel_; }
     void SetFormPanel(TCustomPanel* value);
     TColor MenuBarColor() const { return menuBarColor_; }
-    void SetMenuBarColor(TColor value) { menuBarColor_ = value; }
+    void SetMenuBarColor(TColor value);
     int MenuBarHeight() const { return menuBarHeight_; }
-    void SetMenuBarHeight(int value) { menuBarHeight_ = value; }
+    void SetMenuBarHeight(int value);
+
+    // The menu shown in the bar below the title bar; the bar exists exactly
+    // while a menu is set. A skinned main menu learns which frame shows it.
+    TPopupMenu* Menu() const { return menu_; }
+    void SetMenu(TPopupMenu* value);
+    TsuiMenuBar* MenuBar() const { return menuBar_; }
+    // The buttons made afresh from the menu's top-level items.
+    void RebuildMenuBar();
+    // Each button takes its item's caption and enabled flag.
+    void RefreshMenuBarCaptions();
+    // The bar's font from a skinned menu (the system menu font or its own).
+    void ApplyMenuFont();
+    // A key-down that is a short cut of the menu while this form is the active
+    // one runs the item's click; true then.
+    bool MenuShortCut(const MSG& msg);
     // The frame's size; the form grows by the border round it.
     void SetFrameWidth(int value);
     void SetFrameHeight(int value);
@@ -64,6 +81,8 @@ private:
 
     TForm* form_ = nullptr;  // not owned: the form that carries the frame
     TsuiTitleBar* titleBar_ = nullptr;  // owned as our component
+    TsuiMenuBar* menuBar_ = nullptr;  // owned as our component, or none
+    TPopupMenu* menu_ = nullptr;  // not owned
     TWndMethod oldFormProc_;
     TFormBorderStyle savedBorderStyle_ = TFormBorderStyle::bsSizeable;
     TColor borderColor_ = clBlack;

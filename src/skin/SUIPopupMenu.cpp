@@ -98,7 +98,8 @@ void TsuiPopupMenu::SetSeparatorHeight(int v)
 // A negative index is no image either: it would reach the image list as one.
 bool TsuiPopupMenu::HasImage(const TMenuItem& item) const
 {
-    return item.ImageIndex() >= 0 && Images() && item.ImageIndex() < Images()->Count();
+    const TImageList* images = ItemImages();
+    return item.ImageIndex() >= 0 && images && item.ImageIndex() < images->Count();
 }
 
 void TsuiPopupMenu::DoMeasureItem(TObject* Sender, TCanvas& ACanvas, int& Width, int& Height)
@@ -181,8 +182,8 @@ void TsuiPopupMenu::DoDrawItem(TObject* Sender, TCanvas& ACanvas, RECT ARect, bo
             FrameRectColor(ACanvas, RECT{r.left + 2, r.top + 1, r.left + 21, r.top + 20}, clBlack);
             FillRectColor(ACanvas, RECT{r.left + 3, r.top + 2, r.left + 20, r.top + 19}, selectedColor_);
         } else {
-            CheckMarkImages()->Draw(ACanvas, r.left + 4, r.top + 3, 0, item->Enabled());
+            CheckMarks()->Draw(ACanvas, r.left + 4, r.top + 3, 0, item->Enabled());
         }
     }
-    if (image) Images()->Draw(ACanvas, r.left + 4, r.top + 3, item->ImageIndex(), item->Enabled());
+    if (image) ItemImages()->Draw(ACanvas, r.left + 4, r.top + 3, item->ImageIndex(), item->Enabled());
 }

@@ -51,7 +51,7 @@ public:
     uint8_t FontCharset() const { return fontCharset_; }
     void SetFontCharset(uint8_t v) { fontCharset_ = v; }
     bool UseSystemFont() const { return useSystemFont_; }
-    void SetUseSystemFont(bool v) { useSystemFont_ = v; }
+    virtual void SetUseSystemFont(bool v) { useSystemFont_ = v; }
 
     // The owner-draw handlers every item gets at the end of loading.
     void DoMeasureItem(TObject* Sender, TCanvas& ACanvas, int& Width, int& Height);
@@ -66,6 +66,10 @@ public:
 
 protected:
     void BeforeDestruction() override;
+    // The drawing's check mark (image 0) and item images; a menu with a check
+    // mark list of its own answers these.
+    virtual const TImageList* CheckMarks() const { return CheckMarkImages(); }
+    virtual TImageList* ItemImages() const { return Images(); }
 
 private:
     bool IsMacOS() const { return UIStyle() == TsuiUIStyle::MacOS; }

@@ -5,6 +5,7 @@ add_executable(framework_tests
   ${CMAKE_CURRENT_LIST_DIR}/FrameworkControlTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FrameworkGraphicsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FrameworkInputTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FrameworkMainMenuTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FrameworkMenuTimerTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TestSupport.cpp
 )

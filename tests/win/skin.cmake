@@ -6,6 +6,7 @@ add_executable(skin_tests
   ${CMAKE_CURRENT_LIST_DIR}/SkinBuiltInTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinControlsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinFormTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SkinMainMenuTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinPopupMenuTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinTitleBarTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinThemeFileTest.cpp

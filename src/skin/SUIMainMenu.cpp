@@ -1,0 +1,66 @@
+#include "SUIMainMenu.h"
+
+#include "Forms.h"
+#include "SUIForm.h"
+#include "SUIMenuBar.h"
+#include "SUIThemes.h"
+
+TsuiMainMenu::TsuiMainMenu(TComponent* AOwner) : TsuiPopupMenu(AOwner)
+{
+    TBitmap mark;
+    LoadSkinPicture(mark, "MENU_CHECKED");
+    checkMarks_ = new TImageList(this);
+    checkMarks_->AddMasked(mark, clWhite);
+    TPopupMenu::SetImages(checkMarks_);
+    auto* form = dynamic_cast<TForm*>(AOwner);
+    if (!form) return;
+    // The window gets no system menu bar: the frame shows this menu instead.
+    form->SetMenu(nullptr);
+    for (int i = 0; i < form->ControlCount(); ++i)
+        if (auto* frame = dynamic_cast<TsuiForm*>(form->Controls(i))) {
+            frame->SetMenu(this);
+            break;
+        }
+}
+
+TImageList* TsuiMainMenu::Images() const
+{
+    TImageList* list = TPopupMenu::Images();
+    return list == checkMarks_ ? nullptr : list;
+}
+
+void TsuiMainMenu::SetImages(TImageList* list)
+{
+    TPopupMenu::SetImages(list ? list : checkMarks_);
+}
+
+void TsuiMainMenu::SetUseSystemFont(bool v)
+{
+    TsuiPopupMenu::SetUseSystemFont(v);
+    if (frame_) frame_->ApplyMenuFont();
+}
+
+void TsuiMainMenu::SetUIStyle(TsuiUIStyle value)
+{
+    TsuiPopupMenu::SetUIStyle(value);
+    if (frame_ && frame_->MenuBar()) frame_->MenuBar()->Invalidate();
+}
+
+void TsuiMainMenu::Loaded()
+{
+    TsuiPopupMenu::Loaded();
+    if (frame_) frame_->RebuildMenuBar();
+}
+
+// A changed value refreshes the bar's captions; a changed tree (an item added,
+// removed, shown or hidden) makes its buttons afresh, except while the form is
+// still being built, whose end rebuilds them anyway.
+void TsuiMainMenu::MenuChanged(TMenuItem* Source, bool Rebuild)
+{
+    TsuiPopupMenu::MenuChanged(Source, Rebuild);
+    if (!frame_ || !dynamic_cast<TForm*>(Owner())) return;
+    if (Rebuild && !Loading())
+        frame_->RebuildMenuBar();
+    else
+        frame_->RefreshMenuBarCaptions();
+}
