@@ -26,6 +26,7 @@ TfrmView::TfrmView(TComponent* AOwner) : TForm(AOwner)
     WebBrowser1->SetName("WebBrowser1");
     WebBrowser1->SetParent(suiForm1);
     WebBrowser1->SetBounds(0, 23, 349, 239);
+    WebBrowser1->SetAlign(TAlign::alClient);  // the frame's client area below the title bar
 }
 
 void TfrmView::CreateParams(TCreateParams& params)
