@@ -244,8 +244,9 @@ void TsuiCustomButton::MouseDown(TMouseButton button, TShiftState shift, int x, 
 
 void TsuiCustomButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
-    // Released away from the button: the repeat ends with the press.
-    if (button == TMouseButton::mbLeft && !mouseIn_) StopRepeat();
+    // The repeat ends with the press, wherever the button is released (a press
+    // that left and came back is no longer "pressed" when the click comes).
+    if (button == TMouseButton::mbLeft) StopRepeat();
     TCustomControl::MouseUp(button, shift, x, y);
 }
 

@@ -137,9 +137,13 @@ TEST_F(SkinnedControl, PressLeaveAndReturnShowsMouseOnAndStillClicks)
     SendMessageA(b->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 10));
     EXPECT_TRUE(b->MouseIn());
     EXPECT_FALSE(b->Pressed()) << "back over it the button shows mouse on, not pressed";
+    int ticks = 0;
+    b->OnMouseContinuouslyDown = [&](TObject*) { ++ticks; };
     Release(b, 20, 10);
     EXPECT_EQ(clicks, 1);
     EXPECT_TRUE(b->Focused()) << "a click takes the focus";
+    PumpUntil([] { return false; }, 250);
+    EXPECT_EQ(ticks, 0) << "the repeat ended with the release";
     // Tools find the button by its text and press it as they press any button.
     b->SetCaption("停止(&S)");
     char text[32] = {};
