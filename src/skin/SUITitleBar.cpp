@@ -2,6 +2,9 @@
 
 #include "Dialogs.h"
 
+#include <memory>
+#include <type_traits>
+
 namespace {
 constexpr int kTitleButtonFrames = 18;
 constexpr int kControlBoxIconAdvance = 21;  // the 16 x 16 icon and its margins
@@ -484,11 +487,11 @@ void TsuiTitleBar::PaintButtonsAndCaption(TBitmap& bitmap)
         if (drawAppIcon_) {
             const RECT r{lx, b.Top(), lx + b.PicNormal().Width(), b.Top() + b.PicNormal().Height()};
             if (PointInRectInclusive(cursor, r)) hotButton_ = controlBox;
-            if (HICON icon = static_cast<HICON>(
-                    LoadImageA(MainInstance(), "MAINICON", IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR))) {
-                DrawIconEx(c.Handle(), lx + 3, b.Top(), icon, 16, 16, 0, nullptr, DI_NORMAL);
-                DestroyIcon(icon);
-            }
+            // Loaded afresh at each paint, as the bar's pictures are; freed here.
+            const std::unique_ptr<std::remove_pointer_t<HICON>, decltype(&DestroyIcon)> icon(
+                static_cast<HICON>(LoadImageA(MainInstance(), "MAINICON", IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)),
+                &DestroyIcon);
+            if (icon) DrawIconEx(c.Handle(), lx + 3, b.Top(), icon.get(), 16, 16, 0, nullptr, DI_NORMAL);
             lx += kControlBoxIconAdvance;
         } else {
             PaintButton(c, b, lx, cursor, controlBox);
