@@ -28,9 +28,6 @@ void GreyOut(TBitmap& picture, uint32_t mask)
         }
     }
 }
-
-// 0x00RRGGBB as the DIB holds it, to the 0x00BBGGRR colour GDI takes.
-TColor DibToColor(uint32_t pixel) { return ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF); }
 }  // namespace
 
 // ============================================================= TsuiCustomButton
@@ -154,7 +151,7 @@ void TsuiCustomButton::Paint()
 {
     TBitmap state;
     LoadStatePicture(state);
-    state.SetTransparentColor(pictureTransparent_ ? DibToColor(*state.ScanLine(0)) : clNone);
+    state.SetTransparentColor(pictureTransparent_ ? state.Pixel(0, 0) : clNone);
     const RECT client = ClientRect();
     TBufferDC buffer(Canvas().Handle(), client);
     TCanvas& c = buffer.Canvas();
@@ -388,7 +385,7 @@ void TsuiButton::PaintGlyph(TCanvas& canvas)
     const int index = twoImages && !Enabled() ? 1 : 0;
     image.AssignPart(glyph_, RECT{index * gw, 0, index * gw + gw, glyph_.Height()});
     if (!twoImages && !Enabled()) GreyOut(image, mask);
-    image.SetTransparentColor(DibToColor(mask));
+    image.SetTransparentColor(glyph_.Pixel(0, 0));
     canvas.Draw(plan.Glyph.X + shift, plan.Glyph.Y + shift, image);
 }
 
@@ -492,7 +489,7 @@ void TsuiCheckBox::Paint()
     } catch (...) {
         picture.SetSize(0, 0);  // no mark to draw; the caption still is
     }
-    picture.SetTransparentColor(IsPictureTransparent() ? DibToColor(*picture.ScanLine(0)) : clNone);
+    picture.SetTransparentColor(IsPictureTransparent() ? picture.Pixel(0, 0) : clNone);
     // Measured on the control's own canvas: no bitmap is needed for that.
     TCanvas& measure = Canvas();
     measure.Font().Assign(Font());

@@ -24,9 +24,6 @@ int FirstFrameOf(TsuiTitleBarBtnType type, bool maximized)
     }
 }
 
-// 0x00RRGGBB as the DIB holds it, to the 0x00BBGGRR colour GDI takes.
-TColor DibToColor(uint32_t pixel) { return ((pixel & 0xFF) << 16) | (pixel & 0xFF00) | ((pixel >> 16) & 0xFF); }
-
 void MinimizeHost(TForm* host)
 {
     if (!host) return;
@@ -457,7 +454,7 @@ bool TsuiTitleBar::PaintButton(TCanvas& canvas, TsuiTitleBarButton& button, int 
     if (scratch.Empty()) return hot;
     BitBlt(scratch.Canvas().Handle(), 0, 0, scratch.Width(), scratch.Height(), shown.Canvas().Handle(), 0, 0, SRCCOPY);
     if (button.Transparent())
-        scratch.SetTransparentColor(DibToColor(scratch.ScanLine(scratch.Height() - 1)[0]));
+        scratch.SetTransparentColor(scratch.Pixel(0, scratch.Height() - 1));
     canvas.Draw(x, button.Top(), scratch);
     return hot;
 }
