@@ -250,8 +250,9 @@ TPopupMenu::~TPopupMenu()
     if (items_) items_->menu_ = nullptr;
 }
 
-void TPopupMenu::MenuChanged(TMenuItem*, bool)
+void TPopupMenu::MenuChanged(TMenuItem*, bool Rebuild)
 {
+    if (watcher_) watcher_->MenuItemsChanged(this, Rebuild);
     if (OnChange) OnChange(this);
 }
 

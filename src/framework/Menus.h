@@ -119,6 +119,16 @@ private:
     std::vector<TMenuItem*> items_;   // not owned (components of the form)
 };
 
+// What shows a menu's items elsewhere (a form frame's bar of buttons) hears of
+// every change of its tree and values, whatever kind of menu it is.
+class IMenuWatcher {
+public:
+    virtual void MenuItemsChanged(TPopupMenu* menu, bool rebuild) = 0;
+
+protected:
+    ~IMenuWatcher() = default;
+};
+
 class TPopupMenu : public TComponent {
 public:
     explicit TPopupMenu(TComponent* AOwner);
@@ -150,6 +160,9 @@ public:
     TMenuHandle BuildMenuBar();
     // An item of the tree changed (rebuild: the tree itself, not only a value).
     virtual void MenuChanged(TMenuItem* Source, bool Rebuild);
+    // Not owned: whoever sets it clears it before it goes.
+    IMenuWatcher* Watcher() const { return watcher_; }
+    void SetWatcher(IMenuWatcher* watcher) { watcher_ = watcher; }
 
     TNotifyEvent OnPopup;
     TNotifyEvent OnChange;
@@ -169,6 +182,7 @@ private:
 
     TMenuItem* items_;  // owned as our component
     TImageList* images_ = nullptr;  // not owned
+    IMenuWatcher* watcher_ = nullptr;  // not owned
     bool ownerDraw_ = false;
     POINT popupPoint_{};
     std::unique_ptr<TUtilWindow> window_;

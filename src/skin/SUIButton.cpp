@@ -209,9 +209,32 @@ void TsuiCustomButton::MouseEntered()
 
 void TsuiCustomButton::MouseLeft()
 {
+    StopRepeat();
+    LeaveButton();
+}
+
+// The cursor is off the button: the normal picture, and OnMouseExit when it
+// had been over it. False when the handler freed the button.
+bool TsuiCustomButton::LeaveButton()
+{
+    const bool wasIn = mouseIn_;
+    if (mouseIn_ || pressed_) Invalidate();
     mouseIn_ = false;
     pressed_ = false;
+    if (!wasIn || !OnMouseExit) return true;
+    const TAliveFlag alive = AliveFlag();
+    OnMouseExit(this);
+    return *alive;
+}
+
+// The press ended without a release (the mouse taken by another window, the
+// focus gone while Space was held): no click, no repeat, the picture of the
+// cursor's place.
+void TsuiCustomButton::CancelPress()
+{
     StopRepeat();
+    if (!pressed_) return;
+    pressed_ = false;
     Invalidate();
 }
 
@@ -250,11 +273,7 @@ void TsuiCustomButton::MouseUp(TMouseButton button, TShiftState shift, int x, in
 void TsuiCustomButton::MouseMove(TShiftState shift, int x, int y)
 {
     if (x < 0 || y < 0 || x > Width() || y > Height()) {
-        if (mouseIn_ || pressed_) {
-            mouseIn_ = false;
-            pressed_ = false;
-            Invalidate();
-        }
+        if (!LeaveButton()) return;
     } else {
         MouseEntered();  // back over the button while it held the mouse
     }
@@ -300,11 +319,7 @@ bool TsuiCustomButton::DialogChar(TMessage& m)
 
 void TsuiCustomButton::Click()
 {
-    if (pressed_) {
-        StopRepeat();
-        pressed_ = false;
-        Invalidate();
-    }
+    CancelPress();
     if (TabStop() && CanFocus() && Enabled()) SetFocus();
     if (TForm* form = HostFormOf(*this)) form->SetModalResult(modalResult_);
     TCustomControl::Click();  // last: the handler may free the button
@@ -318,10 +333,12 @@ void TsuiCustomButton::WndProc(TMessage& m)
     case CM_DIALOGKEY: if (DialogKey(m)) return; break;
     case CM_DIALOGCHAR: if (DialogChar(m)) return; break;
     case CM_TEXTCHANGED: if (Text() != caption_) SetCaption(Text()); break;
-    case BM_CLICK: Click(); return;  // what automation sends a push button
+    case BM_CLICK: if (Enabled()) Click(); return;  // what automation sends a push button
     case CM_FONTCHANGED: FontChanged(); break;
-    case WM_SETFOCUS: case WM_KILLFOCUS: case CM_FOCUSCHANGED: Invalidate(); break;
-    case WM_CANCELMODE: pressed_ = false; StopRepeat(); Invalidate(); break;
+    case WM_SETFOCUS: case CM_FOCUSCHANGED: Invalidate(); break;
+    case WM_KILLFOCUS: CancelPress(); Invalidate(); break;
+    case WM_CANCELMODE: CancelPress(); break;
+    case WM_CAPTURECHANGED: if (reinterpret_cast<HWND>(m.LParam) != Handle()) CancelPress(); break;
     case WM_TIMER:
         if (m.WParam == kRepeatTimer) {
             if (OnMouseContinuouslyDown) OnMouseContinuouslyDown(this);
@@ -338,6 +355,8 @@ void TsuiCustomButton::WndProc(TMessage& m)
 TsuiButton::TsuiButton(TComponent* AOwner) : TsuiCustomButton(AOwner)
 {
     SetBounds(Left(), Top(), 80, 27);
+    // The base's style assignment could not reach our override yet.
+    UIStyleChanged();
 }
 
 void TsuiButton::SetGlyph(const TBitmap& value)
@@ -547,7 +566,7 @@ void TsuiCheckBox::WndProc(TMessage& m)
     switch (m.Msg) {
     case CM_DIALOGCHAR: if (DialogChar(m)) return; break;
     // What automation sends a check box.
-    case BM_CLICK: Click(); return;
+    case BM_CLICK: if (Enabled()) Click(); return;
     case BM_GETCHECK: m.Result = checked_ ? BST_CHECKED : BST_UNCHECKED; return;
     case BM_SETCHECK: SetChecked(m.WParam == BST_CHECKED); return;
     case WM_SETFOCUS: case WM_KILLFOCUS: case CM_FOCUSCHANGED: case CM_FONTCHANGED: case CM_TEXTCHANGED:

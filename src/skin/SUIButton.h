@@ -77,6 +77,8 @@ private:
     void LoadStatePicture(TBitmap& state);
     void MouseEntered();
     void MouseLeft();
+    void CancelPress();
+    bool LeaveButton();
     void StartRepeat();
     void StopRepeat();
     bool DialogKey(TMessage& m);

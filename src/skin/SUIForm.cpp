@@ -40,6 +40,7 @@ TsuiForm::TsuiForm(TComponent* AOwner) : TsuiSkinned<TCustomPanel>(AOwner)
 TsuiForm::~TsuiForm()
 {
     if (ownsMessageHook_) Application()->OnMessage = nullptr;
+    if (menu_ && menu_->Watcher() == this) menu_->SetWatcher(nullptr);
     if (auto* skinned = dynamic_cast<TsuiMainMenu*>(menu_)) skinned->SetFrame(nullptr);
     // The form's window outlives us (its components go first): its procedure
     // must not call into a frame that has gone.
@@ -53,6 +54,10 @@ void TsuiForm::HookForm()
     form_->SetBorderStyle(TFormBorderStyle::bsNone);
     oldFormProc_ = form_->WindowProc();
     form_->SetWindowProc([this](TMessage& m) {
+        if (m.Msg == WM_PAINT || m.Msg == WM_PRINTCLIENT) {
+            FormPaint(m);
+            return;
+        }
         oldFormProc_(m);
         FormWndProc(m);
     });
@@ -168,12 +173,34 @@ void TsuiForm::Layout()
     SetBounds(bw, top, form_->ClientWidth() - 2 * bw, form_->ClientHeight() - bw - top);
 }
 
-// On the form's own surface, round the frame.
+// On the form's own surface, round the frame, at once; every later paint of
+// the form draws it again.
 void TsuiForm::PaintBorder()
 {
     if (!form_ || !form_->HandleAllocated()) return;
     TWindowDC dc(form_->Handle());
-    TCanvas c(dc.get());
+    PaintBorderOn(dc.get());
+}
+
+// The form paints its face over the whole client area (its children clipped
+// out), border strips included: the border goes on in the same paint, after
+// the face, so that no later paint covers it.
+void TsuiForm::FormPaint(TMessage& m)
+{
+    if (HDC given = reinterpret_cast<HDC>(m.WParam)) {
+        oldFormProc_(m);
+        PaintBorderOn(given);
+        return;
+    }
+    TPaintDC paint(form_->Handle());
+    TMessage inner{WM_PAINT, reinterpret_cast<WPARAM>(paint.get()), 0, 0};
+    oldFormProc_(inner);
+    PaintBorderOn(paint.get());
+}
+
+void TsuiForm::PaintBorderOn(HDC dc)
+{
+    TCanvas c(dc);
     const int w = form_->ClientWidth(), h = form_->ClientHeight(), bw = borderWidth_;
     c.Brush().SetColor(borderColor_);
     c.Pen().SetColor(borderColor_);
@@ -214,7 +241,6 @@ void TsuiForm::FormWndProc(TMessage& m)
     switch (m.Msg) {
     case WM_ACTIVATE: titleBar_->SetFormActive(LOWORD(m.WParam) != WA_INACTIVE); break;
     case WM_SIZE: FormSized(); break;
-    case WM_ERASEBKGND: PaintBorder(); break;
     case WM_NCHITTEST: FormHitTest(m); break;
     case WM_SHOWWINDOW: form_->SetMenu(nullptr); break;
     case WM_KEYDOWN: m.Result = MenuShortCut(MSG{form_->Handle(), m.Msg, m.WParam, m.LParam, 0, {}}); break;
@@ -285,7 +311,7 @@ void TsuiForm::WndProc(TMessage& m)
 {
     switch (m.Msg) {
     case WM_CREATE: Layout(); PaintBorder(); return;
-    case WM_ERASEBKGND: PaintBorder(); m.Result = 1; return;
+    case WM_ERASEBKGND: m.Result = 1; return;
     default: break;
     }
     TsuiSkinned<TCustomPanel>::WndProc(m);
@@ -296,8 +322,11 @@ void TsuiForm::WndProc(TMessage& m)
 void TsuiForm::SetMenu(TPopupMenu* value)
 {
     if (auto* old = dynamic_cast<TsuiMainMenu*>(menu_)) old->SetFrame(nullptr);
+    // A menu going away (its notice brings us here) needs nothing undone.
+    if (menu_ && !menu_->Destroying() && menu_->Watcher() == this) menu_->SetWatcher(nullptr);
     if (menu_ && menu_ != value) RemoveFreeNotification(menu_);
     menu_ = value;
+    if (menu_) menu_->SetWatcher(this);
     if (auto* skinned = dynamic_cast<TsuiMainMenu*>(menu_)) skinned->SetFrame(this);
     if (!menu_) {
         if (TsuiMenuBar* bar = std::exchange(menuBar_, nullptr)) {
@@ -315,6 +344,16 @@ void TsuiForm::SetMenu(TPopupMenu* value)
 void TsuiForm::RebuildMenuBar()
 {
     if (menuBar_) menuBar_->Rebuild();
+}
+
+void TsuiForm::MenuItemsChanged(TPopupMenu* menu, bool rebuild)
+{
+    if (menu != menu_ || !menuBar_) return;
+    ApplyMenuFont();
+    if (rebuild)
+        RebuildMenuBar();
+    else
+        RefreshMenuBarCaptions();
 }
 
 void TsuiForm::RefreshMenuBarCaptions()

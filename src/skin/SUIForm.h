@@ -9,7 +9,7 @@
 
 class TsuiMenuBar;
 
-class TsuiForm : public TsuiSkinned<TCustomPanel>, public ISkinnedFormFrame {
+class TsuiForm : public TsuiSkinned<TCustomPanel>, public ISkinnedFormFrame, public IMenuWatcher {
 public:
     explicit TsuiForm(TComponent* AOwner);
     ~TsuiForm() override;
@@ -50,6 +50,8 @@ public:
     void RefreshMenuBarCaptions();
     // The bar's font from a skinned menu (the system menu font or its own).
     void ApplyMenuFont();
+    // The menu's items or font changed: the bar follows.
+    void MenuItemsChanged(TPopupMenu* menu, bool rebuild) override;
     // A key-down that is a short cut of the menu while this form is the active
     // one runs the item's click; true then.
     bool MenuShortCut(const MSG& msg);
@@ -75,6 +77,8 @@ protected:
 private:
     void HookForm();
     void FormWndProc(TMessage& m);
+    void FormPaint(TMessage& m);
+    void PaintBorderOn(HDC dc);
     void FormSized();
     void FormHitTest(TMessage& m);
     void AppMessage(MSG& msg, bool& handled);

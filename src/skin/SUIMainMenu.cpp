@@ -34,12 +34,6 @@ void TsuiMainMenu::SetImages(TImageList* list)
     TPopupMenu::SetImages(list ? list : checkMarks_);
 }
 
-void TsuiMainMenu::SetUseSystemFont(bool v)
-{
-    TsuiPopupMenu::SetUseSystemFont(v);
-    if (frame_) frame_->ApplyMenuFont();
-}
-
 void TsuiMainMenu::SetUIStyle(TsuiUIStyle value)
 {
     TsuiPopupMenu::SetUIStyle(value);
@@ -50,17 +44,4 @@ void TsuiMainMenu::Loaded()
 {
     TsuiPopupMenu::Loaded();
     if (frame_) frame_->RebuildMenuBar();
-}
-
-// A changed value refreshes the bar's captions; a changed tree (an item added,
-// removed, shown or hidden) makes its buttons afresh, except while the form is
-// still being built, whose end rebuilds them anyway.
-void TsuiMainMenu::MenuChanged(TMenuItem* Source, bool Rebuild)
-{
-    TsuiPopupMenu::MenuChanged(Source, Rebuild);
-    if (!frame_ || !dynamic_cast<TForm*>(Owner())) return;
-    if (Rebuild && !Loading())
-        frame_->RebuildMenuBar();
-    else
-        frame_->RefreshMenuBarCaptions();
 }

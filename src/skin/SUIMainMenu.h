@@ -3,7 +3,7 @@
 // mark list of its own, for forms that carry a skinned frame. Right after its
 // construction it takes the form's own menu away and hands itself to the
 // form's first TsuiForm, which shows the top-level items in its menu bar and
-// hears from here when items or the font change.
+// watches the menu for changes of its items and font, as it watches any menu.
 #include "SUIPopupMenu.h"
 
 class TsuiForm;
@@ -17,7 +17,6 @@ public:
     // None while the check mark list stands in; assigning none puts it back.
     TImageList* Images() const;
     void SetImages(TImageList* list);
-    void SetUseSystemFont(bool v) override;
     void SetUIStyle(TsuiUIStyle value) override;
 
     // The frame showing this menu; set and cleared by that frame.
@@ -26,7 +25,6 @@ public:
 
     // Handlers on the items, then the frame's bar made afresh.
     void Loaded() override;
-    void MenuChanged(TMenuItem* Source, bool Rebuild) override;
 
 protected:
     const TImageList* CheckMarks() const override { return checkMarks_; }

@@ -34,19 +34,42 @@ TsuiMenuBar::TsuiMenuBar(TsuiForm* frame) : TCustomControl(frame), frame_(frame)
     SetAlign(TAlign::alTop);
 }
 
-void TsuiMenuBar::Rebuild()
+void TsuiMenuBar::ForgetButtons()
 {
+    for (const TButton& b : buttons_) RemoveFreeNotification(b.item);
     buttons_.clear();
     hot_ = selected_ = -1;
+}
+
+void TsuiMenuBar::Rebuild()
+{
+    ForgetButtons();
     ++rebuilds_;
     if (TPopupMenu* menu = frame_->Menu(); menu && menu->Items()) {
         TMenuItem* root = menu->Items();
         for (int i = 0; i < root->Count(); ++i) {
             TMenuItem* item = root->Items(i);
-            if (item->Visible()) buttons_.push_back(TButton{item, item->Caption(), item->Enabled(), RECT{}});
+            if (!item->Visible()) continue;
+            buttons_.push_back(TButton{item, item->Caption(), item->Enabled(), RECT{}});
+            FreeNotification(item);
         }
     }
     Measure();
+}
+
+// An item dying without a word to its menu (its form goes) takes its button.
+void TsuiMenuBar::Notification(TComponent* AComponent, TOperation Operation)
+{
+    if (Operation == TOperation::opRemove) {
+        const auto gone = std::remove_if(buttons_.begin(), buttons_.end(),
+                                         [&](const TButton& b) { return b.item == AComponent; });
+        if (gone != buttons_.end()) {
+            buttons_.erase(gone, buttons_.end());
+            hot_ = selected_ = -1;
+            if (!Destroying()) Measure();
+        }
+    }
+    TCustomControl::Notification(AComponent, Operation);
 }
 
 void TsuiMenuBar::RefreshCaptions()
@@ -99,6 +122,10 @@ void TsuiMenuBar::OpenButton(int i)
 {
     TPopupMenu* menu = frame_->Menu();
     if (!menu || i < 0 || i >= ButtonCount() || !buttons_[i].enabled) return;
+    if (buttons_[i].item->Count() == 0) {
+        buttons_[i].item->Click();  // may free the form and us: nothing is touched after it
+        return;
+    }
     selected_ = i;
     Repaint();
     const POINT at = ClientToScreen(POINT{buttons_[i].bounds.left, buttons_[i].bounds.bottom});

@@ -2,7 +2,9 @@
 // The menu bar of a skinned form frame: one button per top-level item of the
 // frame's menu, in menu order, drawn windowless inside the bar in the skin's
 // menu colours. A click on a button (or Alt with its underlined letter, or
-// F10 for the first) opens the item's drop-down menu below the button.
+// F10 for the first) opens the item's drop-down menu below the button, or runs
+// the item's click when it has no sub-items. The bar hears of every item it
+// shows going away and drops its button.
 #include "Menus.h"
 #include "SUIPublic.h"
 
@@ -18,7 +20,7 @@ public:
     const char* ClassName() const override { return "TsuiMenuBar"; }
 
     struct TButton {
-        TMenuItem* item;  // not owned: a top-level item of the frame's menu
+        TMenuItem* item;  // not owned, watched: a top-level item of the frame's menu
         std::string caption;
         bool enabled;
         RECT bounds;  // in the bar's client coordinates
@@ -33,9 +35,10 @@ public:
     int Rebuilds() const { return rebuilds_; }
     int HotIndex() const { return hot_; }
     int SelectedIndex() const { return selected_; }
-    // Opens button i's drop-down and returns when it closes.
+    // Opens button i's drop-down and returns when it closes, or runs the
+    // click of an item without sub-items.
     void OpenButton(int i);
-    // Alt+letter or F10: opens the matching button; false when none matches.
+    // Alt+letter or F10: opens (or clicks) the matching button; false when none matches.
     bool OpenByKey(WORD key);
     // Lays the buttons out again in the bar's font (after it changed) and repaints.
     void Measure();
@@ -43,11 +46,13 @@ public:
     void PaintTo(TCanvas& canvas);
 
     void WndProc(TMessage& m) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     void Paint() override;
 
 private:
+    void ForgetButtons();
     void LayoutButtons(TCanvas& canvas);
     int ButtonAt(POINT p) const;
     void SetHot(int i);

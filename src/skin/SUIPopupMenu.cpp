@@ -108,6 +108,7 @@ void TsuiPopupMenu::DoMeasureItem(TObject* Sender, TCanvas& ACanvas, int& Width,
     if (!item) return;
     // By caption alone: a "-" with sub-items is still measured as a line.
     Height = item->IsLine() ? separatorHeight_ : menuItemHeight_;
+    SetItemFont(ACanvas, *item);  // the font the item is drawn in
     Width = ACanvas.TextWidth(item->Caption()) + ACanvas.TextWidth(ShortCutToText(item->ShortCut())) + barWidth_ +
             40;
 }

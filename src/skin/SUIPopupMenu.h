@@ -45,13 +45,14 @@ public:
     bool FlatMenu() const { return flatMenu_; }
     void SetFlatMenu(bool v) { flatMenu_ = v; }
     const std::string& FontName() const { return fontName_; }
-    void SetFontName(const std::string& v) { fontName_ = v; }
+    // The font's four tell the menu's watcher (a bar showing the items follows).
+    void SetFontName(const std::string& v) { fontName_ = v; FontChanged(); }
     int FontSize() const { return fontSize_; }
-    void SetFontSize(int v) { fontSize_ = v; }
+    void SetFontSize(int v) { fontSize_ = v; FontChanged(); }
     uint8_t FontCharset() const { return fontCharset_; }
-    void SetFontCharset(uint8_t v) { fontCharset_ = v; }
+    void SetFontCharset(uint8_t v) { fontCharset_ = v; FontChanged(); }
     bool UseSystemFont() const { return useSystemFont_; }
-    virtual void SetUseSystemFont(bool v) { useSystemFont_ = v; }
+    void SetUseSystemFont(bool v) { useSystemFont_ = v; FontChanged(); }
 
     // The owner-draw handlers every item gets at the end of loading.
     void DoMeasureItem(TObject* Sender, TCanvas& ACanvas, int& Width, int& Height);
@@ -73,6 +74,10 @@ protected:
 
 private:
     bool IsMacOS() const { return UIStyle() == TsuiUIStyle::MacOS; }
+    void FontChanged()
+    {
+        if (!Destroying()) MenuChanged(nullptr, false);
+    }
     bool HasImage(const TMenuItem& item) const;
     void DrawBarAndBackground(TCanvas& canvas, const RECT& r);
     void SetItemFont(TCanvas& canvas, const TMenuItem& item);

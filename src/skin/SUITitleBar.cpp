@@ -583,6 +583,9 @@ void TsuiTitleBar::MouseDown(TMouseButton button, TShiftState shift, int x, int 
     if (!*alive || button != TMouseButton::mbLeft) return;
     mouseDown_ = true;
     Repaint();  // works out the hot button
+    // The press holds the mouse, so that its release reaches us wherever it
+    // happens; a drag hands it to the system below.
+    SetCapture(Handle());
     TForm* host = HostForm();
     if (hotButton_ == -1 && host && !HostMaximized()) {
         // The system moves the window until the button is released.
@@ -601,8 +604,17 @@ void TsuiTitleBar::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     Repaint();  // the hot button under the release
     if (hotButton_ >= 0) ButtonReleased();
     if (!*alive) return;  // a close or a handler freed the bar
+    EndPress();
+}
+
+// The press is over (released, or the mouse taken by another window): every
+// later hover shows the mouse-on frame again.
+void TsuiTitleBar::EndPress()
+{
+    const bool held = GetCapture() == Handle();
     mouseDown_ = false;
     Invalidate();
+    if (held) ReleaseCapture();
 }
 
 void TsuiTitleBar::ButtonReleased()
@@ -672,6 +684,8 @@ void TsuiTitleBar::WndProc(TMessage& m)
         return;
     }
     case WM_MOUSEMOVE: case CM_MOUSELEAVE: case CM_FONTCHANGED: Invalidate(); break;
+    case WM_CAPTURECHANGED: if (reinterpret_cast<HWND>(m.LParam) != Handle() && mouseDown_) EndPress(); break;
+    case WM_CANCELMODE: if (mouseDown_) EndPress(); break;
     default: break;
     }
     TsuiSkinned<TCustomPanel>::WndProc(m);

@@ -188,6 +188,7 @@ private:
     bool PaintButton(TCanvas& canvas, TsuiTitleBarButton& button, int x, POINT cursor, int index);
     void PaintCaption(TCanvas& canvas, int left, int right);
     void ButtonReleased();
+    void EndPress();
     void UpdateMenuStyle(TsuiUIStyle effective);
     void PopupTitleBarMenu();
     void WMNCHitTest(TMessage& m);

@@ -126,24 +126,35 @@ INSTANTIATE_TEST_SUITE_P(AllStyles, SkinnedControlByStyle, ::testing::ValuesIn(k
 TEST_F(SkinnedControl, PressLeaveAndReturnShowsMouseOnAndStillClicks)
 {
     auto* b = Make<TsuiButton>(nullptr, 10, 10, 75, 25);
-    int clicks = 0;
-    b->OnClick = [&](TObject*) { ++clicks; };
+    b->SetMouseContinuouslyDownInterval(10);
+    int clicks = 0, exits = 0, ticks = 0, ticksInClick = -1;
+    b->OnClick = [&](TObject*) {
+        const int before = ticks;
+        PumpUntil([] { return false; }, 80);
+        ticksInClick = ticks - before;
+        ++clicks;
+    };
+    b->OnMouseExit = [&](TObject* sender) {
+        EXPECT_EQ(sender, b);
+        ++exits;
+    };
     b->Perform(CM_MOUSEENTER);
     Press(b);
     EXPECT_TRUE(b->Pressed());
     SendMessageA(b->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(-5, 40));
     EXPECT_FALSE(b->Pressed());
     EXPECT_FALSE(b->MouseIn());
+    EXPECT_EQ(exits, 1) << "the cursor left the button";
     SendMessageA(b->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(20, 10));
     EXPECT_TRUE(b->MouseIn());
     EXPECT_FALSE(b->Pressed()) << "back over it the button shows mouse on, not pressed";
-    int ticks = 0;
     b->OnMouseContinuouslyDown = [&](TObject*) { ++ticks; };
     Release(b, 20, 10);
     EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(ticksInClick, 0) << "the repeat ends before OnClick runs";
     EXPECT_TRUE(b->Focused()) << "a click takes the focus";
-    PumpUntil([] { return false; }, 250);
-    EXPECT_EQ(ticks, 0) << "the repeat ended with the release";
+    b->Perform(CM_MOUSELEAVE);
+    EXPECT_EQ(exits, 2);
     // Tools find the button by its text and press it as they press any button.
     b->SetCaption("停止(&S)");
     char text[32] = {};
@@ -151,6 +162,42 @@ TEST_F(SkinnedControl, PressLeaveAndReturnShowsMouseOnAndStillClicks)
     EXPECT_STREQ(text, "停止(&S)");
     SendMessageA(b->Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(clicks, 2);
+    b->SetEnabled(false);
+    SendMessageA(b->Handle(), BM_CLICK, 0, 0);
+    EXPECT_EQ(clicks, 2) << "a disabled button ignores automation as it ignores the mouse";
+}
+
+// A press cut short by another window taking the mouse, or by the focus moving
+// while Space is held, leaves the button unpressed, silent and without a repeat.
+TEST_F(SkinnedControl, CutShortPressReturnsToNormalWithoutRepeatOrClick)
+{
+    auto* b = Make<TsuiButton>(nullptr, 10, 10, 75, 25);
+    auto* other = Make<TsuiButton>(nullptr, 10, 50, 75, 25);
+    b->SetMouseContinuouslyDownInterval(10);
+    int clicks = 0, ticks = 0;
+    b->OnClick = [&](TObject*) { ++clicks; };
+    b->OnMouseContinuouslyDown = [&](TObject*) { ++ticks; };
+    b->Perform(CM_MOUSEENTER);
+    Press(b);
+    ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }));
+    SetCapture(other->Handle());  // a dialog or Alt+Tab takes the mouse
+    ReleaseCapture();
+    EXPECT_FALSE(b->Pressed());
+    EXPECT_TRUE(b->MouseIn()) << "the cursor is still over it: the mouse-on picture";
+    const int atLoss = ticks;
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(ticks, atLoss) << "no repeat after the capture went";
+    Release(b);
+    EXPECT_EQ(clicks, 0);
+
+    SetForegroundWindow(form_->Handle());
+    b->SetFocus();
+    Key(WM_KEYDOWN, VK_SPACE);
+    ASSERT_TRUE(b->Pressed());
+    other->SetFocus();
+    EXPECT_FALSE(b->Pressed()) << "the focus left while Space was held";
+    Key(WM_KEYUP, VK_SPACE);
+    EXPECT_EQ(clicks, 0);
 }
 
 TEST_F(SkinnedControl, HeldButtonRepeatsUntilReleasedAndNegativeIntervalRepeatsToo)
@@ -404,6 +451,10 @@ TEST_F(SkinnedControl, CheckBoxReportsEveryChangeButNotWhileLoading)
     box->SetFocus();
     Key(WM_KEYUP, VK_RETURN);
     EXPECT_FALSE(box->Checked());
+    EXPECT_EQ(clicks, 3);
+    box->SetEnabled(false);
+    SendMessageA(box->Handle(), BM_CLICK, 0, 0);
+    EXPECT_FALSE(box->Checked()) << "a disabled box ignores automation";
     EXPECT_EQ(clicks, 3);
 }
 

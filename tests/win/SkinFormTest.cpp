@@ -1,6 +1,7 @@
 // The skinned form frame on a real form under Wine: layout inside the border,
 // the style's border and face, maximising, edge sizing and its error cases.
 #include "Dialogs.h"
+#include "SUIButton.h"
 #include "SUIForm.h"
 #include "TestSupport.h"
 
@@ -80,17 +81,71 @@ TEST_F(SkinForm, StyleGivesBorderWidthAndFaceOrDeepBlueWithoutATheme)
     EXPECT_EQ(frame->BorderWidth(), 3);
     EXPECT_EQ(frame->Color(), 0x00DEEBEFu);
     EXPECT_EQ(frame->TitleBar().UIStyle(), I::WinXP);
+    // A button made on the form takes the frame's style, Transparent included.
+    for (I style : {I::WinXP, I::MacOS, I::BlueGlass}) {
+        frame->SetUIStyle(style);
+        auto* button = new TsuiButton(form_.get());
+        EXPECT_EQ(button->UIStyle(), style);
+        EXPECT_EQ(button->Transparent(), style != I::WinXP);
+        button->Free();
+    }
     frame->SetUIStyle(I::FromThemeFile);
     EXPECT_EQ(frame->BorderColor(), 0u);
     EXPECT_EQ(frame->BorderWidth(), 1);
     EXPECT_EQ(frame->Color(), 0x00E8E8E8u);
-    // The border is painted on the form itself, round the frame.
-    TTestDib shown(form_->ClientWidth(), form_->ClientHeight());
-    frame->PaintBorder();
-    BitBlt(shown.Dc(), 0, 0, form_->ClientWidth(), form_->ClientHeight(), TWindowDC(form_->Handle()).get(), 0, 0,
-           SRCCOPY);
-    EXPECT_EQ(shown.Pixel(0, form_->ClientHeight() / 2), RGB(0, 0, 0));
 }
+
+// What the screen shows of the border left, right and below the frame, read
+// from the screen itself: the window's own DC does not tell under Wine.
+class SkinFormOnScreen : public SkinForm, public ::testing::WithParamInterface<I> {
+protected:
+    // How many pixels of the three strips differ from the border colour.
+    int WrongBorderPixels(const TsuiForm& frame)
+    {
+        Application()->ProcessMessages();
+        PumpUntil([] { return false; }, 150);
+        RECT r;
+        GetWindowRect(form_->Handle(), &r);
+        const int w = r.right - r.left, h = r.bottom - r.top, bw = frame.BorderWidth();
+        TTestDib shown(w, h);
+        HDC screen = GetDC(nullptr);
+        BitBlt(shown.Dc(), 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+        const COLORREF want = ColorToRGB(frame.BorderColor());
+        int wrong = 0;
+        for (int i = 0; i < bw; ++i) {
+            for (int y = 40; y < h; y += 7) wrong += (shown.Pixel(i, y) != want) + (shown.Pixel(w - 1 - i, y) != want);
+            for (int x = 0; x < w; x += 7) wrong += shown.Pixel(x, h - 1 - i) != want;
+        }
+        return wrong;
+    }
+};
+
+TEST_P(SkinFormOnScreen, BorderIsOnTheScreenAfterShowResizeMaximiseRestoreAndBeingCovered)
+{
+    TsuiForm* frame = MakeFrame(TFormBorderStyle::bsSizeable, GetParam());
+    EXPECT_EQ(WrongBorderPixels(*frame), 0) << "first show";
+    form_->SetBounds(60, 50, 360, 260);
+    EXPECT_EQ(WrongBorderPixels(*frame), 0) << "resized";
+    form_->SetWindowState(TWindowState::wsMaximized);
+    EXPECT_EQ(WrongBorderPixels(*frame), 0) << "maximised";
+    form_->SetWindowState(TWindowState::wsNormal);
+    form_->SetWindowState(TWindowState::wsMinimized);
+    form_->SetWindowState(TWindowState::wsNormal);
+    EXPECT_EQ(WrongBorderPixels(*frame), 0) << "restored";
+    {
+        TOwnedComponent<TForm> cover(new TForm(nullptr));
+        cover->SetBorderStyle(TFormBorderStyle::bsNone);
+        cover->SetBounds(form_->Left() - 20, form_->Top() - 20, form_->Width() + 40, form_->Height() + 40);
+        cover->SetColor(0x0000FF);
+        cover->Show();
+        Application()->ProcessMessages();
+    }
+    EXPECT_EQ(WrongBorderPixels(*frame), 0) << "uncovered";
+}
+
+INSTANTIATE_TEST_SUITE_P(AllStyles, SkinFormOnScreen,
+                         ::testing::Values(I::MacOS, I::WinXP, I::DeepBlue, I::Protein, I::BlueGlass));
 
 TEST_F(SkinForm, MaximisedSingleBorderFormGetsTheWorkArea)
 {

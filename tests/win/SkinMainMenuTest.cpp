@@ -142,6 +142,57 @@ TEST_F(MainMenu, ItemChangesRefreshTheButtonsWithoutARebuild)
     EXPECT_EQ(bar->Button(3).caption, "Tools");
 }
 
+// Reads the bar's buttons when it dies: between its owner's items and its menu.
+class TBarProbe : public TComponent {
+public:
+    TBarProbe(TComponent* owner, TsuiForm* frame, int& seen) : TComponent(owner), frame_(frame), seen_(seen) {}
+    ~TBarProbe() override { seen_ = frame_->MenuBar() ? frame_->MenuBar()->ButtonCount() : -1; }
+
+private:
+    TsuiForm* frame_;
+    int& seen_;
+};
+
+// Whatever kind of menu the frame shows, its bar follows the items added and
+// freed, and a top-level item without sub-items runs its click from its
+// button and from its Alt+letter.
+TEST_F(MainMenu, BarFollowsTheItemsOfAnyMenuAndClicksItemsWithoutSubItems)
+{
+    TPopupMenu* plain = new TMainMenu(form_.get());
+    TPopupMenu* popup = new TPopupMenu(form_.get());
+    for (TPopupMenu* menu : {plain, popup, static_cast<TPopupMenu*>(MakeMenu())}) {
+        frame_->SetMenu(menu);
+        TsuiMenuBar* bar = frame_->MenuBar();
+        ASSERT_NE(bar, nullptr);
+        const int before = bar->ButtonCount();
+        TMenuItem* go = Add(menu->Items(), "&Go");
+        ASSERT_EQ(bar->ButtonCount(), before + 1) << menu->ClassName();
+        int clicks = 0;
+        go->OnClick = [&](TObject*) { ++clicks; };
+        const RECT b = bar->Button(before).bounds;
+        SendMessageA(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((b.left + b.right) / 2, 5));
+        EXPECT_EQ(clicks, 1) << menu->ClassName();
+        EXPECT_TRUE(bar->OpenByKey('G')) << "the key is taken only when it did something";
+        EXPECT_EQ(clicks, 2) << menu->ClassName();
+        go->Free();
+        EXPECT_EQ(bar->ButtonCount(), before) << menu->ClassName();
+    }
+    // Items dying with their owner tell their menu nothing: the bar still lets them go.
+    int seen = -2;
+    {
+        TOwnedComponent<TComponent> holder(new TComponent(nullptr));
+        auto* menu = new TPopupMenu(holder.get());
+        new TBarProbe(holder.get(), frame_, seen);
+        auto* item = new TMenuItem(holder.get());
+        item->SetCaption("Gone");
+        menu->Items()->Add(item);
+        frame_->SetMenu(menu);
+        ASSERT_EQ(frame_->MenuBar()->ButtonCount(), 1);
+    }
+    EXPECT_EQ(seen, 0);
+    EXPECT_EQ(frame_->MenuBar(), nullptr);
+}
+
 TEST_F(MainMenu, ImagesHideTheCheckMarkListAndNoneKeepsCheckMarks)
 {
     TsuiMainMenu* menu = MakeMenu();
@@ -181,6 +232,12 @@ TEST_F(MainMenu, UseSystemFontSwitchesTheBarsFont)
     menu->SetUseSystemFont(false);
     EXPECT_EQ(bar->Font().Name(), "Courier New");
     EXPECT_GT(bar->Button(2).bounds.right - bar->Button(2).bounds.left, narrow);
+
+    const int wide = bar->Button(2).bounds.right - bar->Button(2).bounds.left;
+    menu->SetFontSize(36);
+    EXPECT_GT(bar->Button(2).bounds.right - bar->Button(2).bounds.left, wide) << "a later size reaches the bar";
+    menu->SetFontName("Arial");
+    EXPECT_EQ(bar->Font().Name(), "Arial");
 
     menu->SetUseSystemFont(true);
     EXPECT_EQ(bar->Font().Name(), system.Name());

@@ -117,7 +117,9 @@ TEST_F(PopupMenu, ThemeColoursUntilTheThemeGoesThenDeepBlue)
 
 // ------------------------------------------------------------------ measuring
 
-TEST_F(PopupMenu, DashIsMeasuredAsSeparatorEvenWithSubItems)
+// An item is as wide as its caption and short cut in the font it is drawn in,
+// whatever font the measuring canvas came with; a dash is a line.
+TEST_F(PopupMenu, ItemsAreMeasuredInTheirDrawingFontAndDashAsSeparator)
 {
     TMenuItem* line = nullptr;
     TsuiPopupMenu* menu = nullptr;
@@ -135,6 +137,23 @@ TEST_F(PopupMenu, DashIsMeasuredAsSeparatorEvenWithSubItems)
     int w = 0, h = 0;
     line->OnMeasureItem(line, canvas, w, h);
     EXPECT_EQ(h, menu->SeparatorHeight());
+
+    auto* item = new TMenuItem(owner_.get());
+    item->SetCaption("A long caption of the menu");
+    item->SetShortCut(ShortCut('S', scCtrl));
+    menu->Items()->Add(item);
+    menu->SetUseSystemFont(false);
+    menu->SetFontName("Arial");
+    menu->SetFontSize(20);
+    TFont font;
+    font.SetName("Arial");
+    font.SetSize(20);
+    font.SetCharset(menu->FontCharset());
+    canvas.Font().Assign(font);
+    const int want = canvas.TextWidth(item->Caption()) + canvas.TextWidth("Ctrl+S") + menu->BarWidth() + 40;
+    canvas.Font().Assign(TFont());
+    menu->DoMeasureItem(item, canvas, w, h);
+    EXPECT_EQ(w, want);
 }
 
 TEST_F(PopupMenu, ItemsFreedAfterTheMenuKeepNoHandlersOfIt)

@@ -248,10 +248,25 @@ TEST_F(TitleBar, ReleaseActsOnTheButtonUnderTheCursorOnly)
     };
     const int W = bar->Width();
     Hover(bar, POINT{W - 16, 6});  // over close
+    TTestDib mouseOn(W, bar->Height());
+    mouseOn.PrintClient(bar->Handle());
     SendMessageA(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(W - 16, 6));
+    EXPECT_EQ(GetCapture(), bar->Handle()) << "a release outside the bar must reach it";
     Hover(bar, POINT{W / 2, 30});  // away from every button
     SendMessageA(bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(W / 2, 30));
     EXPECT_FALSE(closed);
+    // A press whose mouse another window takes leaves no pressed frame behind.
+    Hover(bar, POINT{W - 16, 6});
+    SendMessageA(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(W - 16, 6));
+    SetCapture(form_->Handle());
+    ReleaseCapture();
+    Hover(bar, POINT{W - 16, 6});
+    TTestDib later(W, bar->Height());
+    later.PrintClient(bar->Handle());
+    int differ = 0;
+    for (int y = 0; y < bar->Height(); ++y)
+        for (int x = W - 40; x < W; ++x) differ += later.Pixel(x, y) != mouseOn.Pixel(x, y);
+    EXPECT_EQ(differ, 0) << "the hover shows mouse on, not pressed";
     Hover(bar, POINT{W - 16, 6});
     SendMessageA(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(W - 16, 6));
     SendMessageA(bar->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(W - 16, 6));
