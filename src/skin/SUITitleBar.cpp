@@ -602,9 +602,9 @@ void TsuiTitleBar::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     TsuiSkinned<TCustomPanel>::MouseUp(button, shift, x, y);
     if (!*alive || button != TMouseButton::mbLeft) return;
     Repaint();  // the hot button under the release
-    if (hotButton_ >= 0) ButtonReleased();
-    if (!*alive) return;  // a close or a handler freed the bar
+    // The mouse is let go first: a dialog the button opens gets its clicks.
     EndPress();
+    if (hotButton_ >= 0) ButtonReleased();  // may free the bar: nothing follows
 }
 
 // The press is over (released, or the mouse taken by another window): every

@@ -108,9 +108,7 @@ protected:
         GetWindowRect(form_->Handle(), &r);
         const int w = r.right - r.left, h = r.bottom - r.top, bw = frame.BorderWidth();
         TTestDib shown(w, h);
-        HDC screen = GetDC(nullptr);
-        BitBlt(shown.Dc(), 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-        ReleaseDC(nullptr, screen);
+        BitBlt(shown.Dc(), 0, 0, w, h, TWindowDC(nullptr).get(), r.left, r.top, SRCCOPY);
         const COLORREF want = ColorToRGB(frame.BorderColor());
         int wrong = 0;
         for (int i = 0; i < bw; ++i) {
@@ -129,15 +127,12 @@ TEST_P(SkinFormOnScreen, BorderIsOnTheScreenAfterShowResizeMaximiseRestoreAndBei
     EXPECT_EQ(WrongBorderPixels(*frame), 0) << "resized";
     form_->SetWindowState(TWindowState::wsMaximized);
     EXPECT_EQ(WrongBorderPixels(*frame), 0) << "maximised";
-    form_->SetWindowState(TWindowState::wsNormal);
     form_->SetWindowState(TWindowState::wsMinimized);
     form_->SetWindowState(TWindowState::wsNormal);
     EXPECT_EQ(WrongBorderPixels(*frame), 0) << "restored";
     {
-        TOwnedComponent<TForm> cover(new TForm(nullptr));
-        cover->SetBorderStyle(TFormBorderStyle::bsNone);
+        TOwnedComponent<TForm> cover(new TForm(nullptr));  // takes the activation too
         cover->SetBounds(form_->Left() - 20, form_->Top() - 20, form_->Width() + 40, form_->Height() + 40);
-        cover->SetColor(0x0000FF);
         cover->Show();
         Application()->ProcessMessages();
     }

@@ -145,11 +145,9 @@ TEST_F(PopupMenu, ItemsAreMeasuredInTheirDrawingFontAndDashAsSeparator)
     menu->SetUseSystemFont(false);
     menu->SetFontName("Arial");
     menu->SetFontSize(20);
-    TFont font;
-    font.SetName("Arial");
-    font.SetSize(20);
-    font.SetCharset(menu->FontCharset());
-    canvas.Font().Assign(font);
+    canvas.Font().SetName("Arial");
+    canvas.Font().SetSize(20);
+    canvas.Font().SetCharset(menu->FontCharset());
     const int want = canvas.TextWidth(item->Caption()) + canvas.TextWidth("Ctrl+S") + menu->BarWidth() + 40;
     canvas.Font().Assign(TFont());
     menu->DoMeasureItem(item, canvas, w, h);
