@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -157,6 +158,90 @@ TEST_F(ApplicationTest, SaveDialogExecuteAsksTheHook)
     answer = true;
     EXPECT_TRUE(dialog->Execute());
     EXPECT_EQ(dialog->FileName, "C:\\movie.swf");
+}
+
+// Plays the user at the real save dialog from a second thread: types the name
+// of a file that exists, presses Save, notes whether Windows asks before
+// replacing it, answers No, then cancels the dialog.
+struct TOverwriteUser {
+    DWORD DialogThread = 0;
+    std::string ExistingFile;
+    bool Asked = false;
+
+    static HWND VisibleDialog(DWORD thread, HWND except)
+    {
+        struct TFind {
+            HWND Except, Found;
+        } find{except, nullptr};
+        EnumThreadWindows(
+            thread,
+            [](HWND h, LPARAM lp) -> BOOL {
+                auto* f = reinterpret_cast<TFind*>(lp);
+                char cls[16] = {};
+                GetClassNameA(h, cls, sizeof(cls));
+                if (h == f->Except || !IsWindowVisible(h) || lstrcmpA(cls, "#32770") != 0) return TRUE;
+                f->Found = h;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&find));
+        return find.Found;
+    }
+
+    template <class Pred>
+    static HWND Await(Pred pred)
+    {
+        for (int i = 0; i < 500; ++i) {
+            if (HWND h = pred()) return h;
+            Sleep(10);
+        }
+        return nullptr;
+    }
+
+    void Play()
+    {
+        HWND dialog = Await([&] {
+            HWND d = VisibleDialog(DialogThread, nullptr);
+            return d && GetDlgItem(d, 0x47c) ? d : nullptr;
+        });
+        if (!dialog) return;
+        HWND box = GetDlgItem(dialog, 0x47c);
+        HWND edit = FindWindowExA(box, nullptr, "ComboBox", nullptr);
+        if (edit) edit = FindWindowExA(edit, nullptr, "Edit", nullptr);
+        SendMessageA(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ExistingFile.c_str()));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        HWND prompt = Await([&] { return IsWindow(dialog) ? VisibleDialog(DialogThread, dialog) : dialog; });
+        Asked = prompt && prompt != dialog;
+        if (!Asked) return;
+        PostMessageA(prompt, WM_COMMAND, IDNO, 0);
+        Await([&] { return IsWindow(prompt) ? nullptr : dialog; });
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    }
+};
+
+TEST_F(ApplicationTest, SaveDialogAsksBeforeReplacingAFile)
+{
+    char dir[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, dir);
+    TOverwriteUser user;
+    user.DialogThread = GetCurrentThreadId();
+    user.ExistingFile = std::string(dir) + "vendrake-overwrite.swf";
+    HANDLE file = CreateFileA(user.ExistingFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+
+    TOwnedComponent<TSaveDialog> dialog(new TSaveDialog(nullptr));
+    dialog->DefaultExt = ".swf";
+    dialog->Filter = "Flash File(*.swf)|*.swf";
+    HANDLE player = CreateThread(
+        nullptr, 0, [](LPVOID p) -> DWORD { static_cast<TOverwriteUser*>(p)->Play(); return 0; }, &user, 0, nullptr);
+    ASSERT_NE(player, nullptr);
+    const bool chosen = dialog->Execute();
+    WaitForSingleObject(player, 10000);
+    CloseHandle(player);
+    DeleteFileA(user.ExistingFile.c_str());
+
+    EXPECT_TRUE(user.Asked) << "the dialog replaced an existing file without asking";
+    EXPECT_FALSE(chosen) << "after No and Cancel no file was chosen, got " << dialog->FileName;
 }
 
 }  // namespace
