@@ -6,6 +6,8 @@
 #include "View.h"
 #include "main.h"
 
+#include <commctrl.h>
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     try {
@@ -14,6 +16,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             TSingleInstance::ShowRunning("TfrmMain", 5000);
             return 0;
         }
+        // The manifest asks for version 6 of the common controls; their
+        // classes are registered before the first dialog needs them.
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&controls);
         TApplication* app = Application();
         app->Initialize();
         auto* frmMain = app->CreateForm<TfrmMain>();
