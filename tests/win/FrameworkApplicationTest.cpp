@@ -168,22 +168,24 @@ struct TOverwriteUser {
     std::string ExistingFile;
     bool Asked = false;
 
+    struct TFind {
+        HWND Except, Found;
+    };
+
+    static BOOL CALLBACK MatchDialog(HWND h, LPARAM lp)
+    {
+        auto* f = reinterpret_cast<TFind*>(lp);
+        char cls[16] = {};
+        GetClassNameA(h, cls, sizeof(cls));
+        if (h == f->Except || !IsWindowVisible(h) || lstrcmpA(cls, "#32770") != 0) return TRUE;
+        f->Found = h;
+        return FALSE;
+    }
+
     static HWND VisibleDialog(DWORD thread, HWND except)
     {
-        struct TFind {
-            HWND Except, Found;
-        } find{except, nullptr};
-        EnumThreadWindows(
-            thread,
-            [](HWND h, LPARAM lp) -> BOOL {
-                auto* f = reinterpret_cast<TFind*>(lp);
-                char cls[16] = {};
-                GetClassNameA(h, cls, sizeof(cls));
-                if (h == f->Except || !IsWindowVisible(h) || lstrcmpA(cls, "#32770") != 0) return TRUE;
-                f->Found = h;
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&find));
+        TFind find{except, nullptr};
+        EnumThreadWindows(thread, &MatchDialog, reinterpret_cast<LPARAM>(&find));
         return find.Found;
     }
 
@@ -216,6 +218,12 @@ struct TOverwriteUser {
         Await([&] { return IsWindow(prompt) ? nullptr : dialog; });
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     }
+
+    static DWORD WINAPI Run(LPVOID user)
+    {
+        static_cast<TOverwriteUser*>(user)->Play();
+        return 0;
+    }
 };
 
 TEST_F(ApplicationTest, SaveDialogAsksBeforeReplacingAFile)
@@ -232,8 +240,7 @@ TEST_F(ApplicationTest, SaveDialogAsksBeforeReplacingAFile)
     TOwnedComponent<TSaveDialog> dialog(new TSaveDialog(nullptr));
     dialog->DefaultExt = ".swf";
     dialog->Filter = "Flash File(*.swf)|*.swf";
-    HANDLE player = CreateThread(
-        nullptr, 0, [](LPVOID p) -> DWORD { static_cast<TOverwriteUser*>(p)->Play(); return 0; }, &user, 0, nullptr);
+    HANDLE player = CreateThread(nullptr, 0, &TOverwriteUser::Run, &user, 0, nullptr);
     ASSERT_NE(player, nullptr);
     const bool chosen = dialog->Execute();
     WaitForSingleObject(player, 10000);
