@@ -17,7 +17,7 @@ for target in ("native", "x86_64", "i686"):
     if not files and os.path.exists(skip_note):
         reason = open(skip_note, encoding="utf-8").read().strip() or "no reason given"
         print(f"{target}: suites skipped: {reason}")
-        skipped_targets.append(f"{target} ({reason})")
+        skipped_targets.append((target, reason))
         continue
     if not files:
         print(f"{target}: no results: its suites did not run")
@@ -35,6 +35,6 @@ for target in ("native", "x86_64", "i686"):
                 p += 1
     print(f"{target}: {p} passed, {f} failed, {s} skipped ({len(files)} suites)")
     total_pass, total_fail, total_skip = total_pass + p, total_fail + f, total_skip + s
-note = f"; suites not run: {', '.join(skipped_targets)}" if skipped_targets else ""
+note = "".join(f"; {target} suites not run: {reason}" for target, reason in skipped_targets)
 print(f"Total: {total_pass} passed, {total_fail} failed, {total_skip} skipped{note}")
 sys.exit(1 if total_fail or total_pass == 0 or silent else 0)

@@ -12,6 +12,7 @@ WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
 FAKES="$WORK/bin"
 mkdir -p "$FAKES"
+source "$(dirname "${BASH_SOURCE[0]}")/cases.sh"
 
 cat >"$FAKES/apt-get" <<'SH'
 #!/bin/bash
@@ -58,8 +59,6 @@ printf '#!/bin/bash\nexec "$@"\n' >"$FAKES/sudo"
 chmod +x "$FAKES"/*
 
 PACKAGES=($(sed -n '/^PACKAGES=(/,/)/p' "$SETUP" | tr -d '()' | sed 's/PACKAGES=//'))
-failures=0
-cases=()
 
 # Runs the set-up in a fresh fake machine; $1: packages installed at the start.
 run_setup() {
@@ -77,25 +76,6 @@ updates() { cat "$FAKE_STATE/updates" 2>/dev/null || echo 0; }
 all_installed() {
     local p
     for p in "${PACKAGES[@]}"; do installed "$p" || return 1; done
-}
-
-# A case is a run of the set-up and the shell tests that must hold after it.
-current="" current_failed=0
-start_case() { current="$1"; current_failed=0; }
-expect() {
-    if ! eval "$1"; then
-        echo "FAIL $current: $1"
-        current_failed=1
-    fi
-}
-end_case() {
-    cases+=("$current:$current_failed")
-    if [ $current_failed = 0 ]; then
-        echo "ok   $current"
-    else
-        failures=$((failures + 1))
-        echo "$OUT" | sed 's/^/    | /'
-    fi
 }
 
 start_case BrokenIndexInstallsAllButThe32BitWineAndSaysSo
@@ -134,20 +114,4 @@ expect '[ ! -e "$FAKE_STATE/install-calls" ] && [ "$(updates)" = 0 ]'
 expect '[ "$OUT" = "setup: ok (32-bit host: yes)" ]'
 end_case
 
-if [ -n "$XML" ]; then
-    {
-        echo "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
-        echo "<testsuites tests=\"${#cases[@]}\" failures=\"$failures\" name=\"setup_script_tests\">"
-        echo "  <testsuite name=\"SetupScript\" tests=\"${#cases[@]}\" failures=\"$failures\">"
-        for c in "${cases[@]}"; do
-            if [ "${c##*:}" = 0 ]; then
-                echo "    <testcase name=\"${c%:*}\" classname=\"SetupScript\"/>"
-            else
-                echo "    <testcase name=\"${c%:*}\" classname=\"SetupScript\"><failure message=\"see the test output\"/></testcase>"
-            fi
-        done
-        echo "  </testsuite>"
-        echo "</testsuites>"
-    } >"$XML"
-fi
-[ $failures = 0 ]
+write_report SetupScript "$XML"
