@@ -1,7 +1,6 @@
 #!/bin/bash
 # scripts/setup.sh against a fake package system: a package index that stays
-# broken or heals after a while, a package that cannot be had, and a machine
-# that has everything. The fakes (apt-get, dpkg, dpkg-query, locale, sudo)
+# broken, a package that cannot be had, and a machine that has everything. The fakes (apt-get, dpkg, dpkg-query, locale, sudo)
 # come first on PATH and keep their state in a scratch folder.
 # Usage: setup_test.sh [--xml FILE]  (FILE: a GoogleTest-style report)
 set -uo pipefail
@@ -87,15 +86,6 @@ expect '! installed wine32:i386'
 expect '[ "$(grep -c "32-bit Wine (wine32:i386) is not installed" <<<"$OUT")" = 1 ]'
 expect 'grep -qx i386 "$FAKE_STATE/arches"'
 expect '[ $PROBE_RC = 1 ] && grep -q "wine32:i386" <<<"$PROBE"'
-end_case
-
-start_case IndexThatHealsIsRetriedAndEverythingIsInstalled
-FAKE_UPDATE_FAILS=2 VENDRAKE_HOST_RUNS_I386=yes run_setup ""
-expect '[ $RC = 0 ]'
-expect '[ "$(updates)" = 3 ]'
-expect 'all_installed && installed wine32:i386'
-expect '! grep -q "WARNING\|ERROR" <<<"$OUT"'
-expect '[ $PROBE_RC = 0 ]'
 end_case
 
 start_case APackageThatCannotBeHadKeepsNoOtherOutAndFails

@@ -167,61 +167,44 @@ struct TOverwriteUser {
     DWORD DialogThread = 0;
     std::string ExistingFile;
     bool Asked = false;
+    HWND Except = nullptr, Found = nullptr;
 
-    struct TFind {
-        HWND Except, Found;
-    };
-
-    static BOOL CALLBACK MatchDialog(HWND h, LPARAM lp)
+    static BOOL CALLBACK Match(HWND h, LPARAM lp)
     {
-        auto* f = reinterpret_cast<TFind*>(lp);
+        auto* self = reinterpret_cast<TOverwriteUser*>(lp);
         char cls[16] = {};
         GetClassNameA(h, cls, sizeof(cls));
-        if (h == f->Except || !IsWindowVisible(h) || lstrcmpA(cls, "#32770") != 0) return TRUE;
-        f->Found = h;
+        if (h == self->Except || !IsWindowVisible(h) || lstrcmpA(cls, "#32770") != 0) return TRUE;
+        self->Found = h;
         return FALSE;
     }
 
-    static HWND VisibleDialog(DWORD thread, HWND except)
+    // Waits up to 5 s for a visible dialog box of the dialog's thread other than except.
+    HWND AwaitDialog(HWND except)
     {
-        TFind find{except, nullptr};
-        EnumThreadWindows(thread, &MatchDialog, reinterpret_cast<LPARAM>(&find));
-        return find.Found;
-    }
-
-    template <class Pred>
-    static HWND Await(Pred pred)
-    {
-        for (int i = 0; i < 500; ++i) {
-            if (HWND h = pred()) return h;
-            Sleep(10);
+        for (int i = 0; i < 500; ++i, Sleep(10)) {
+            Except = except;
+            Found = nullptr;
+            EnumThreadWindows(DialogThread, &Match, reinterpret_cast<LPARAM>(this));
+            if (Found && (except || GetDlgItem(Found, 0x47c))) return Found;
+            if (except && !IsWindow(except)) return nullptr;  // it closed without asking
         }
         return nullptr;
     }
 
-    void Play()
+    static DWORD WINAPI Play(LPVOID p)
     {
-        HWND dialog = Await([&] {
-            HWND d = VisibleDialog(DialogThread, nullptr);
-            return d && GetDlgItem(d, 0x47c) ? d : nullptr;
-        });
-        if (!dialog) return;
-        HWND box = GetDlgItem(dialog, 0x47c);
-        HWND edit = FindWindowExA(box, nullptr, "ComboBox", nullptr);
-        if (edit) edit = FindWindowExA(edit, nullptr, "Edit", nullptr);
-        SendMessageA(edit ? edit : box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ExistingFile.c_str()));
+        auto* self = static_cast<TOverwriteUser*>(p);
+        HWND dialog = self->AwaitDialog(nullptr);
+        if (!dialog) return 0;
+        SendMessageA(GetDlgItem(dialog, 0x47c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(self->ExistingFile.c_str()));
         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-        HWND prompt = Await([&] { return IsWindow(dialog) ? VisibleDialog(DialogThread, dialog) : dialog; });
-        Asked = prompt && prompt != dialog;
-        if (!Asked) return;
+        HWND prompt = self->AwaitDialog(dialog);
+        self->Asked = prompt != nullptr;
+        if (!prompt) return 0;
         PostMessageA(prompt, WM_COMMAND, IDNO, 0);
-        Await([&] { return IsWindow(prompt) ? nullptr : dialog; });
+        for (int i = 0; i < 500 && IsWindow(prompt); ++i) Sleep(10);
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    }
-
-    static DWORD WINAPI Run(LPVOID user)
-    {
-        static_cast<TOverwriteUser*>(user)->Play();
         return 0;
     }
 };
@@ -240,7 +223,7 @@ TEST_F(ApplicationTest, SaveDialogAsksBeforeReplacingAFile)
     TOwnedComponent<TSaveDialog> dialog(new TSaveDialog(nullptr));
     dialog->DefaultExt = ".swf";
     dialog->Filter = "Flash File(*.swf)|*.swf";
-    HANDLE player = CreateThread(nullptr, 0, &TOverwriteUser::Run, &user, 0, nullptr);
+    HANDLE player = CreateThread(nullptr, 0, &TOverwriteUser::Play, &user, 0, nullptr);
     ASSERT_NE(player, nullptr);
     const bool chosen = dialog->Execute();
     WaitForSingleObject(player, 10000);

