@@ -71,8 +71,8 @@ apt_update() { $SUDO apt-get update -qq; }
 apt_install() { $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
 
 # Installs the packages given; a batch that apt refuses is split, so one
-# package that cannot be had keeps none of the others out. Prints the names
-# that are still missing.
+# package that cannot be had keeps none of the others out. Writes the names
+# that are still missing to descriptor 3.
 install_all() {
     retry "installing $*" apt_install "$@" && return 0
     [ $# -gt 1 ] || { echo "$1" >&3; return 0; }
@@ -83,8 +83,8 @@ install_all() {
 }
 
 # One look at the package database for the whole list (one call per package
-# costs seconds on a busy machine).
-# It fails when any is missing: that is what it is asked.
+# costs seconds on a busy machine). It fails when any is missing, which is
+# what it is asked.
 present="$({ dpkg-query -W -f='${binary:Package} ${Status}\n' "${PACKAGES[@]}" 2>/dev/null || true; } |
            awk '$NF == "installed" && $(NF-1) == "ok" { sub(/:.*/, "", $1); print $1 }')"
 missing=()
@@ -125,7 +125,7 @@ fi
 
 status=0
 if [ $want_wine32 = 1 ] && ! installed wine32:i386; then
-    echo "setup: WARNING: $WINE32_LINE: everything else is, and the test command skips the i686 suites"
+    echo "setup: WARNING: $WINE32_LINE; the test command skips the i686 suites"
 fi
 others=()
 for p in "${failed[@]}"; do [ "$p" = wine32:i386 ] || others+=("$p"); done
