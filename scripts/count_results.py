@@ -1,4 +1,7 @@
-"""Adds up the GoogleTest XML reports of every target and prints the totals."""
+"""Adds up the GoogleTest XML reports of every target and prints the totals.
+
+A target whose suites the test command could not run here has a file
+results/SKIPPED with the reason instead; the totals name it."""
 import glob
 import os
 import sys
@@ -6,9 +9,19 @@ import xml.etree.ElementTree as ET
 
 build = sys.argv[1]
 total_pass = total_fail = total_skip = 0
+skipped_targets = []
+silent = []  # targets with neither results nor a reason
 for target in ("native", "x86_64", "i686"):
     files = sorted(glob.glob(os.path.join(build, target, "results", "*.xml")))
+    skip_note = os.path.join(build, target, "results", "SKIPPED")
+    if not files and os.path.exists(skip_note):
+        reason = open(skip_note, encoding="utf-8").read().strip() or "no reason given"
+        print(f"{target}: suites skipped: {reason}")
+        skipped_targets.append((target, reason))
+        continue
     if not files:
+        print(f"{target}: no results: its suites did not run")
+        silent.append(target)
         continue
     p = f = s = 0
     for path in files:
@@ -22,5 +35,6 @@ for target in ("native", "x86_64", "i686"):
                 p += 1
     print(f"{target}: {p} passed, {f} failed, {s} skipped ({len(files)} suites)")
     total_pass, total_fail, total_skip = total_pass + p, total_fail + f, total_skip + s
-print(f"Total: {total_pass} passed, {total_fail} failed, {total_skip} skipped")
-sys.exit(1 if total_fail or total_pass == 0 else 0)
+note = "".join(f"; {target} suites not run: {reason}" for target, reason in skipped_targets)
+print(f"Total: {total_pass} passed, {total_fail} failed, {total_skip} skipped{note}")
+sys.exit(1 if total_fail or total_pass == 0 or silent else 0)

@@ -11,46 +11,109 @@ PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 
-# Can this host execute 32-bit x86 code? Run a hand-made 84-byte i386 ELF that
+# A registry list that is being rewritten (one with the wrong size, say) makes
+# apt-get fail for a while; each step is tried again after a pause.
+TRIES="${VENDRAKE_SETUP_TRIES:-4}"
+PAUSE="${VENDRAKE_SETUP_PAUSE:-10}"
+WINE32_LINE="32-bit Wine (wine32:i386) is not installed"
+
+# Can this host execute 32-bit x86 code? Run a hand-made 93-byte i386 ELF that
 # only calls exit(0). Hosts without IA-32 emulation answer "Exec format error".
+# Written by printf, not by a script interpreter that may take seconds to start.
 host_runs_i386() {
-    local probe
+    case "${VENDRAKE_HOST_RUNS_I386:-probe}" in
+        yes) return 0 ;;
+        no) return 1 ;;
+    esac
+    local probe ok=1
     probe="$(mktemp)"
-    python3 - "$probe" <<'PY'
-import struct, sys
-code = bytes([0xb8, 1, 0, 0, 0, 0x31, 0xdb, 0xcd, 0x80])   # mov eax,1; xor ebx,ebx; int 0x80
-base, hdr = 0x08048000, 52 + 32
-elf = b"\x7fELF" + bytes([1, 1, 1]) + bytes(9)
-elf += struct.pack("<HHIIIIIHHHHHH", 2, 3, 1, base + hdr, 52, 0, 0, 52, 32, 1, 0, 0, 0)
-elf += struct.pack("<IIIIIIII", 1, 0, base, base, hdr + len(code), hdr + len(code), 5, 0x1000)
-open(sys.argv[1], "wb").write(elf + code)
-PY
+    {
+        # ELF header: 32-bit, little-endian; executable for the 386; entry
+        # 0x08048054; one program header at offset 52.
+        printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00'
+        printf '\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00'
+        printf '\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00'
+        # Program header: load the 93 bytes at 0x08048000, readable and executable.
+        printf '\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
+        printf '\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
+        # mov eax, 1; xor ebx, ebx; int 0x80
+        printf '\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80'
+    } >"$probe"
     chmod +x "$probe"
-    local ok=1
     if "$probe" 2>/dev/null; then ok=0; fi
     rm -f "$probe"
     return $ok
 }
 
-if [ "${1:-}" = --probe-i386 ]; then host_runs_i386; exit; fi
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
+# --probe-i386: can the i686 suites run here? Exit 0 if so; otherwise print
+# why not, in one line, and exit 1.
+if [ "${1:-}" = --probe-i386 ]; then
+    if ! host_runs_i386; then echo "this host cannot execute 32-bit x86 code"; exit 1; fi
+    if ! installed wine32:i386; then echo "$WINE32_LINE (the set-up could not install it)"; exit 1; fi
+    exit 0
+fi
+
+# Runs "$@" up to TRIES times with PAUSE seconds between; true once it succeeds.
+retry() {
+    local what="$1" n
+    shift
+    for n in $(seq 1 "$TRIES"); do
+        "$@" && return 0
+        [ "$n" -lt "$TRIES" ] && { echo "setup: $what failed (try $n of $TRIES), again in $PAUSE s"; sleep "$PAUSE"; }
+    done
+    echo "setup: $what failed $TRIES times"
+    return 1
+}
+
+apt_update() { $SUDO apt-get update -qq; }
+apt_install() { $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
+
+# Installs the packages given; a batch that apt refuses is split, so one
+# package that cannot be had keeps none of the others out. Writes the names
+# that are still missing to descriptor 3.
+install_all() {
+    retry "installing $*" apt_install "$@" && return 0
+    [ $# -gt 1 ] || { echo "$1" >&3; return 0; }
+    local p
+    for p in "$@"; do
+        apt_install "$p" || echo "$p" >&3
+    done
+}
+
+# One look at the package database for the whole list (one call per package
+# costs seconds on a busy machine). It fails when any is missing, which is
+# what it is asked.
+present="$({ dpkg-query -W -f='${binary:Package} ${Status}\n' "${PACKAGES[@]}" 2>/dev/null || true; } |
+           awk '$NF == "installed" && $(NF-1) == "ok" { sub(/:.*/, "", $1); print $1 }')"
 missing=()
 for p in "${PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    grep -qxF "$p" <<<"$present" || missing+=("$p")
 done
 
 want_wine32=0
-if command -v python3 >/dev/null && host_runs_i386; then
+if host_runs_i386; then
     want_wine32=1
     dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
-    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" || missing+=(wine32:i386)
+    installed wine32:i386 || missing+=(wine32:i386)
 fi
 
+failed=()
 if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: installing ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    $SUDO apt-get update -qq
-    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # A list that stays broken leaves the others updated: go on with them.
+    retry "apt-get update" apt_update || echo "setup: going on with the package lists as they are"
+    # The 32-bit Wine comes from the i386 lists, the first to break: the rest
+    # goes in first and never waits for it.
+    rest=()
+    for p in "${missing[@]}"; do [ "$p" = wine32:i386 ] || rest+=("$p"); done
+    failures="$(mktemp)"
+    if [ ${#rest[@]} -gt 0 ]; then install_all "${rest[@]}" 3>>"$failures"; fi
+    if [ $want_wine32 = 1 ] && ! installed wine32:i386; then install_all wine32:i386 3>>"$failures"; fi
+    mapfile -t failed <"$failures"
+    rm -f "$failures"
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
@@ -60,4 +123,15 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
     $SUDO locale-gen >/dev/null
 fi
 
-echo "setup: ok (32-bit host: $([ $want_wine32 = 1 ] && echo yes || echo no))"
+status=0
+if [ $want_wine32 = 1 ] && ! installed wine32:i386; then
+    echo "setup: WARNING: $WINE32_LINE; the test command skips the i686 suites"
+fi
+others=()
+for p in "${failed[@]}"; do [ "$p" = wine32:i386 ] || others+=("$p"); done
+if [ ${#others[@]} -gt 0 ]; then
+    echo "setup: ERROR: could not install ${others[*]}"
+    status=1
+fi
+echo "setup: $([ $status = 0 ] && echo ok || echo incomplete) (32-bit host: $([ $want_wine32 = 1 ] && echo yes || echo no))"
+exit $status

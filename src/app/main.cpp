@@ -6,6 +6,7 @@
 #include "HitTest.h"
 #include "View.h"
 #include "Product.h"
+#include "SingleInstance.h"
 
 #include <objbase.h>
 #include <ole2.h>
@@ -277,6 +278,12 @@ void TfrmMain::WndProc(TMessage& m)
     }
     if (m.Msg == WM_SAVEREPORT) {
         ShowSaveReports();
+        return;
+    }
+    // A second start of the program asks for the window instead of running.
+    static const UINT showRunning = RegisterWindowMessageA(ShowRunningMessageName);
+    if (m.Msg == showRunning && showRunning != 0) {
+        RestoreFromTray();
         return;
     }
     // A restarted shell has forgotten the icon: put it back.

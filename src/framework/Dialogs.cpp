@@ -65,7 +65,8 @@ bool TSaveDialog::Execute()
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
     ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    // A file that exists is replaced only when the user says so.
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT;
     if (!GetSaveFileNameA(&ofn)) return false;
     FileName = name;
     return true;

@@ -1,6 +1,7 @@
 // Vendrake.exe started as a process and driven from outside, as a user would:
 // its window's place, the caption following the real cursor, the restore from
-// the notification-area icon, and Quit ending the process.
+// the notification-area icon, Quit ending the process, and a second start
+// bringing back the running program instead of running beside it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -66,14 +67,22 @@ HWND FindChildByText(HWND parent, const std::string& text)
     return search.Found;
 }
 
+PROCESS_INFORMATION StartProgram()
+{
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
+    std::string cmd = "\"" + ProgramPath() + "\"";
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
+    return pi;
+}
+
 class Program : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        STARTUPINFOA si{};
-        si.cb = sizeof(si);
-        std::string cmd = "\"" + ProgramPath() + "\"";
-        ASSERT_TRUE(CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_));
+        pi_ = StartProgram();
+        ASSERT_NE(pi_.hProcess, nullptr);
     }
 
     void TearDown() override
@@ -130,6 +139,27 @@ TEST_F(Program, PlacesFollowsCursorRestoresFromTrayAndQuits)
     DWORD code = 1;
     GetExitCodeProcess(pi_.hProcess, &code);
     EXPECT_EQ(code, 0u);
+}
+
+TEST_F(Program, SecondStartShowsTheRunningWindowAndEnds)
+{
+    HWND main = WaitForMainWindow();
+    ASSERT_NE(main, nullptr) << "the main window did not show";
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 5000)) << "the window never shrank";
+
+    PROCESS_INFORMATION second = StartProgram();
+    ASSERT_NE(second.hProcess, nullptr);
+    const bool ended = WaitForSingleObject(second.hProcess, 10000) == WAIT_OBJECT_0;
+    if (!ended) TerminateProcess(second.hProcess, 1);
+    DWORD code = 1;
+    GetExitCodeProcess(second.hProcess, &code);
+    CloseHandle(second.hThread);
+    CloseHandle(second.hProcess);
+    ASSERT_TRUE(ended) << "the second start kept running";
+    EXPECT_EQ(code, 0u);
+
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 3000)) << "the running window stayed hidden";
+    EXPECT_EQ(WaitForSingleObject(pi_.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the first program ended";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -157,6 +158,80 @@ TEST_F(ApplicationTest, SaveDialogExecuteAsksTheHook)
     answer = true;
     EXPECT_TRUE(dialog->Execute());
     EXPECT_EQ(dialog->FileName, "C:\\movie.swf");
+}
+
+// Plays the user at the real save dialog from a second thread: types the name
+// of a file that exists, presses Save, notes whether Windows asks before
+// replacing it, answers No, then cancels the dialog.
+struct TOverwriteUser {
+    DWORD DialogThread = 0;
+    std::string ExistingFile;
+    bool Asked = false;
+    HWND Except = nullptr, Found = nullptr;
+
+    static BOOL CALLBACK Match(HWND h, LPARAM lp)
+    {
+        auto* self = reinterpret_cast<TOverwriteUser*>(lp);
+        char cls[16] = {};
+        GetClassNameA(h, cls, sizeof(cls));
+        if (h == self->Except || !IsWindowVisible(h) || lstrcmpA(cls, "#32770") != 0) return TRUE;
+        self->Found = h;
+        return FALSE;
+    }
+
+    // Waits up to 5 s for a visible dialog box of the dialog's thread other than except.
+    HWND AwaitDialog(HWND except)
+    {
+        for (int i = 0; i < 500; ++i, Sleep(10)) {
+            Except = except;
+            Found = nullptr;
+            EnumThreadWindows(DialogThread, &Match, reinterpret_cast<LPARAM>(this));
+            if (Found && (except || GetDlgItem(Found, 0x47c))) return Found;
+            if (except && !IsWindow(except)) return nullptr;  // it closed without asking
+        }
+        return nullptr;
+    }
+
+    static DWORD WINAPI Play(LPVOID p)
+    {
+        auto* self = static_cast<TOverwriteUser*>(p);
+        HWND dialog = self->AwaitDialog(nullptr);
+        if (!dialog) return 0;
+        SendMessageA(GetDlgItem(dialog, 0x47c), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(self->ExistingFile.c_str()));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        HWND prompt = self->AwaitDialog(dialog);
+        self->Asked = prompt != nullptr;
+        if (!prompt) return 0;
+        PostMessageA(prompt, WM_COMMAND, IDNO, 0);
+        for (int i = 0; i < 500 && IsWindow(prompt); ++i) Sleep(10);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return 0;
+    }
+};
+
+TEST_F(ApplicationTest, SaveDialogAsksBeforeReplacingAFile)
+{
+    char dir[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, dir);
+    TOverwriteUser user;
+    user.DialogThread = GetCurrentThreadId();
+    user.ExistingFile = std::string(dir) + "vendrake-overwrite.swf";
+    HANDLE file = CreateFileA(user.ExistingFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+
+    TOwnedComponent<TSaveDialog> dialog(new TSaveDialog(nullptr));
+    dialog->DefaultExt = ".swf";
+    dialog->Filter = "Flash File(*.swf)|*.swf";
+    HANDLE player = CreateThread(nullptr, 0, &TOverwriteUser::Play, &user, 0, nullptr);
+    ASSERT_NE(player, nullptr);
+    const bool chosen = dialog->Execute();
+    WaitForSingleObject(player, 10000);
+    CloseHandle(player);
+    DeleteFileA(user.ExistingFile.c_str());
+
+    EXPECT_TRUE(user.Asked) << "the dialog replaced an existing file without asking";
+    EXPECT_FALSE(chosen) << "after No and Cancel no file was chosen, got " << dialog->FileName;
 }
 
 }  // namespace
