@@ -2,13 +2,13 @@
 // by the real cursor. The reports are taken off the test thread's queue with
 // PeekMessage, which also proves they are posted: a sent message would go
 // straight to the window procedure and never be counted.
+#include "TestThread.h"
 #include "Zelpo.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -227,8 +227,8 @@ TEST_F(ZelpoHook, ReportsWhileEnablingThreadPumpsNothing)
     ASSERT_TRUE(EnableMouseHook(Window.Handle));
     TRecordView view;
     ASSERT_TRUE(view.Open());
-    std::thread mover([] { MoveCursorTo(611, 222); });
-    mover.join();
+    TTestThread mover([] { MoveCursorTo(611, 222); });
+    mover.Join();
     for (int i = 0; i < 200 && !(view->X == 611 && view->Y == 222); ++i)
         Sleep(10);
     EXPECT_EQ(view->X, 611);
