@@ -104,16 +104,15 @@ void MoveCursorTo(int x, int y)
 int TakeReports(HWND window, DWORD ms, bool untilFirst = false)
 {
     int count = 0;
-    const ULONGLONG deadline = GetTickCount64() + ms;
+    const DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, window, ReportMessage, ReportMessage, PM_REMOVE))
             ++count;
-        const ULONGLONG now = GetTickCount64();
-        if ((untilFirst && count > 0) || now >= deadline)
+        const DWORD elapsed = GetTickCount() - start;  // right across the count's wrap
+        if ((untilFirst && count > 0) || elapsed >= ms)
             return count;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
-                                  QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(ms - elapsed, 10), QS_ALLINPUT);
     }
 }
 
