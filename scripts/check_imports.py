@@ -51,9 +51,13 @@ def read_table(path):
 
 
 def imports_of(arch, path):
-    """(dll, function) pairs of a PE file; function is None for an ordinal."""
     out = subprocess.run([f"{arch}-w64-mingw32-objdump", "-p", path], check=True,
                          capture_output=True, text=True).stdout
+    return parse_imports(out)
+
+
+def parse_imports(out):
+    """(dll, function) pairs from objdump -p; function is None for an ordinal."""
     pairs, dll, in_imports = [], None, False
     for line in out.splitlines():
         if line.startswith("The Import Tables"):
@@ -75,6 +79,8 @@ def imports_of(arch, path):
 def judge(arch, floor, table, pairs, ours):
     """Problems (text lines) and the newest version met among dated imports."""
     problems, newest = [], "0x0400"
+    if not pairs:
+        problems.append("no imports found in objdump's listing: it could not be read")
     for dll, name in pairs:
         if dll.lower() in ours:
             continue
