@@ -15,6 +15,7 @@
 #include "BenchClock.h"
 #include "FetchFakeCache.h"
 #include "SaveReport.h"
+#include "TestThread.h"
 #include "ThCrkUrl.h"
 #include "UtilWindow.h"
 #include "XFGetThread.h"
@@ -27,7 +28,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -190,7 +190,7 @@ double BareReadLoop(int port, int mib)
     std::atomic<bool> finished{false};
     long long bytes = 0;
     const double start = NowS();
-    std::thread reader([&] {
+    TTestThread reader([&] {
         TInternetHandle root(InternetOpenA("fetch_bench", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
         TInternetHandle connection(root ? InternetConnectA(root.get(), "127.0.0.1", static_cast<INTERNET_PORT>(port),
                                                            "", "", INTERNET_SERVICE_HTTP, 0, 0)
@@ -212,7 +212,7 @@ double BareReadLoop(int port, int mib)
     });
     PumpUntil(finished);
     const double seconds = NowS() - start;
-    reader.join();
+    reader.Join();
     std::printf("bare_read_loop: bytes=%lld sends=%d seconds=%.3f\n", bytes, sent, seconds);
     return bytes == (static_cast<long long>(mib) << 20) ? seconds : -1;
 }

@@ -1,6 +1,10 @@
 # Shared part of the two Windows toolchain files; VENDRAKE_TRIPLE names the target.
-set(CMAKE_C_COMPILER ${VENDRAKE_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${VENDRAKE_TRIPLE}-g++-posix)
+# The win32 thread model: the posix model's runtime (winpthreads), linked
+# statically, imports functions Windows 2000 and XP lack (GetTickCount64,
+# AddVectoredExceptionHandler) into every program, ours included. This model
+# has no std::thread or std::mutex; the code uses Win32 threads and locks.
+set(CMAKE_C_COMPILER ${VENDRAKE_TRIPLE}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${VENDRAKE_TRIPLE}-g++-win32)
 set(CMAKE_RC_COMPILER ${VENDRAKE_TRIPLE}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${VENDRAKE_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

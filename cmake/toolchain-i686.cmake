@@ -1,4 +1,4 @@
-# Cross build for 32-bit Windows with the posix-thread mingw-w64 compilers.
+# Cross build for 32-bit Windows with the win32-thread mingw-w64 compilers.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(VENDRAKE_TRIPLE i686-w64-mingw32)

@@ -3,7 +3,7 @@
 # Idempotent: when everything is present it changes nothing and returns in seconds.
 set -euo pipefail
 
-PACKAGES=(g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools
+PACKAGES=(g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools
           wine wine64 wine64-tools xvfb x11-utils locales fonts-wqy-microhei
           imagemagick cmake ninja-build g++ googletest libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev python3 curl)

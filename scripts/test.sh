@@ -24,6 +24,8 @@ vk_log "loopback HTTP server on 127.0.0.1:$VENDRAKE_HTTP_PORT"
 
 rm -f "$VK_BUILD"/*/results/*.xml "$VK_BUILD"/*/results/SKIPPED
 status=0
+vk_log "imports of the shipped binaries against each target's oldest Windows"
+python3 "$VK_ROOT/scripts/check_imports.py" "$VK_BUILD" --xml || status=1
 vk_log "native core tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 ctest --test-dir "$VK_BUILD/native" --output-on-failure || status=1
 vk_log "x86_64 tests under Wine (64-bit loader)"

@@ -62,12 +62,23 @@ private:
     TMouseShare* Record_ = nullptr;
 };
 
+// A critical section that lives as long as the library.
+class TLockSection {
+public:
+    TLockSection() { InitializeCriticalSection(&Section); }
+    ~TLockSection() { DeleteCriticalSection(&Section); }
+    TLockSection(const TLockSection&) = delete;
+    TLockSection& operator=(const TLockSection&) = delete;
+
+    CRITICAL_SECTION Section;
+};
+
 // One hook per process. Lock serialises Enable and Disable. The hook procedure
 // reads Share and Message without it: they are set before the hook thread
 // starts and cleared only after it has ended. Target alone changes while the
 // hook runs (a second Enable).
 struct THookState {
-    SRWLOCK Lock = SRWLOCK_INIT;
+    TLockSection Lock;
     HMODULE Module = nullptr;
     HANDLE Thread = nullptr;
     DWORD ThreadId = 0;
@@ -81,8 +92,8 @@ THookState State;
 
 class TStateLock {
 public:
-    TStateLock() { AcquireSRWLockExclusive(&State.Lock); }
-    ~TStateLock() { ReleaseSRWLockExclusive(&State.Lock); }
+    TStateLock() { EnterCriticalSection(&State.Lock.Section); }
+    ~TStateLock() { LeaveCriticalSection(&State.Lock.Section); }
     TStateLock(const TStateLock&) = delete;
     TStateLock& operator=(const TStateLock&) = delete;
 };
@@ -145,14 +156,25 @@ DWORD WINAPI HookThreadMain(void* param)
     FreeLibraryAndExitThread(State.Module, code);
 }
 
+// A new reference on this library for the hook thread, or null. Loading the
+// file the module was loaded from, by its full path, finds the module already
+// loaded and counts one more reference on it (taking one by address needs XP).
+HMODULE PinModule()
+{
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(State.Module, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return nullptr;
+    return LoadLibraryA(path);
+}
+
 bool StartHookThread(HWND window)
 {
     State.Message = RegisterWindowMessageA(HookMessageName);
     if (!State.Message || !State.Share.Open())
         return false;
-    HMODULE pinned = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCSTR>(&HookThreadMain), &pinned)) {
+    const HMODULE pinned = PinModule();
+    if (!pinned) {
         State.Share.Close();
         return false;
     }

@@ -90,13 +90,13 @@ XF_GetThread::~XF_GetThread() { CloseHandles(); }
 
 HINTERNET XF_GetThread::Slot(const TInternetHandle& h)
 {
-    std::lock_guard<std::mutex> lock(handleLock_);
+    TCriticalSection::TLock lock(handleLock_);
     return h.get();
 }
 
 void XF_GetThread::SetSlot(TInternetHandle& slot, HINTERNET h)
 {
-    std::lock_guard<std::mutex> lock(handleLock_);
+    TCriticalSection::TLock lock(handleLock_);
     slot.reset(h);
 }
 
@@ -104,7 +104,7 @@ void XF_GetThread::CloseHandles()
 {
     TInternetHandle request, connection, root;
     {
-        std::lock_guard<std::mutex> lock(handleLock_);
+        TCriticalSection::TLock lock(handleLock_);
         request = std::move(request_);
         connection = std::move(connection_);
         root = std::move(root_);

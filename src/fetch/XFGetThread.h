@@ -7,6 +7,7 @@
 //
 // It reads the TCrackUrl it was given throughout the download: that object
 // must outlive the thread.
+#include "CriticalSection.h"
 #include "SaveReport.h"
 #include "Threads.h"
 #include "WinInetHandle.h"
@@ -14,7 +15,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 
 class TCrackUrl;
@@ -106,7 +106,7 @@ private:
     int proxyPort_;
     std::string proxyUser_;
     std::string proxyPassword_;
-    std::mutex handleLock_;
+    TCriticalSection handleLock_;
     TInternetHandle root_;
     TInternetHandle connection_;
     TInternetHandle request_;

@@ -154,16 +154,24 @@ unsigned __stdcall TThread::ThreadProc(void* p)
     return 0;
 }
 
+DWORD TickRemaining(DWORD start, DWORD now, DWORD timeoutMs)
+{
+    if (timeoutMs == INFINITE) return INFINITE;
+    const DWORD elapsed = now - start;  // modulo 2^32: right across the wrap
+    return elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
+}
+
+namespace {
+
+DWORD RemainingMs(DWORD start, DWORD timeoutMs) { return TickRemaining(start, GetTickCount(), timeoutMs); }
+
+}  // namespace
+
 DWORD WaitForWorker(HANDLE object, DWORD timeoutMs)
 {
-    const ULONGLONG deadline = timeoutMs == INFINITE ? 0 : GetTickCount64() + timeoutMs;
+    const DWORD start = GetTickCount();
     for (;;) {
-        DWORD wait = INFINITE;
-        if (timeoutMs != INFINITE) {
-            const ULONGLONG now = GetTickCount64();
-            wait = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
-        }
-        const DWORD r = MsgWaitForMultipleObjects(1, &object, FALSE, wait, QS_SENDMESSAGE);
+        const DWORD r = MsgWaitForMultipleObjects(1, &object, FALSE, RemainingMs(start, timeoutMs), QS_SENDMESSAGE);
         if (r == WAIT_OBJECT_0 + 1) {
             MSG msg;
             PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // serves sent messages only
@@ -175,16 +183,14 @@ DWORD WaitForWorker(HANDLE object, DWORD timeoutMs)
 
 bool ServeSentMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
-    const ULONGLONG start = GetTickCount64();
+    const DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
         if (done()) return true;
-        const ULONGLONG elapsed = GetTickCount64() - start;
-        if (timeoutMs != INFINITE && elapsed >= timeoutMs) return false;
+        const DWORD left = RemainingMs(start, timeoutMs);
+        if (left == 0) return false;
         // Short waits: done() may turn true without a message waking us.
-        DWORD wait = 20;
-        if (timeoutMs != INFINITE && timeoutMs - elapsed < wait) wait = static_cast<DWORD>(timeoutMs - elapsed);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_SENDMESSAGE);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, left < 20 ? left : 20, QS_SENDMESSAGE);
     }
 }

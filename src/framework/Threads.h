@@ -94,3 +94,8 @@ DWORD WaitForWorker(HANDLE object, DWORD timeoutMs = INFINITE);
 // Serves sent messages (synchronised calls among them) until done() holds or
 // timeoutMs passes; true when done() held. Posted messages stay queued.
 bool ServeSentMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs = INFINITE);
+
+// What is left of timeoutMs (INFINITE stays INFINITE) at tick count now for a
+// wait that began at tick count start. GetTickCount wraps to 0 every 49.7 days;
+// the answer stays right across the wrap for any timeout shorter than that.
+DWORD TickRemaining(DWORD start, DWORD now, DWORD timeoutMs);

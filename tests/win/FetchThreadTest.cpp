@@ -1,12 +1,14 @@
 // The framework's thread class: synchronised calls reach the user-interface
 // thread wherever it pumps (a modal loop included) and the worker waits for
 // them; the end handler runs there too, before a self-freeing thread is gone.
+#include "CriticalSection.h"
 #include "Threads.h"
 
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <stdexcept>
 
 namespace {
@@ -174,4 +176,34 @@ TEST(TThread, DestroyingARunningThreadWaitsAndServesItsCalls)
     const int after = calls;
     PumpPending();
     EXPECT_EQ(calls, after);
+}
+
+TEST(TThread, TickRemainingHoldsAcrossTheTickCountWrap)
+{
+    EXPECT_EQ(TickRemaining(1000, 1400, 1000), 600u);
+    EXPECT_EQ(TickRemaining(1000, 2000, 1000), 0u);
+    // The count wrapped from 0xFFFFFF00 to 0x100: 0x200 ms have passed.
+    EXPECT_EQ(TickRemaining(0xFFFFFF00u, 0x100u, 1000), 1000u - 0x200u);
+    EXPECT_EQ(TickRemaining(0xFFFFFF00u, 0x400u, 1000), 0u);
+    EXPECT_EQ(TickRemaining(0xFFFFFF00u, 0x400u, INFINITE), INFINITE);
+}
+
+TEST(TCriticalSection, KeepsOtherThreadsOutUntilItsHolderHasLeftAsOftenAsItEntered)
+{
+    TCriticalSection section;
+    std::atomic<bool> entered{false};
+    section.Enter();
+    section.Enter();  // the holder enters again without blocking itself
+    TLambdaThread worker([&](TLambdaThread&) {
+        TCriticalSection::TLock lock(section);
+        entered = true;
+    });
+    worker.Resume();
+    EXPECT_EQ(WaitForSingleObject(worker.Handle(), 100), static_cast<DWORD>(WAIT_TIMEOUT));
+    section.Leave();
+    EXPECT_EQ(WaitForSingleObject(worker.Handle(), 100), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_FALSE(entered);
+    section.Leave();
+    EXPECT_EQ(WaitForSingleObject(worker.Handle(), 5000), WAIT_OBJECT_0);
+    EXPECT_TRUE(entered);
 }

@@ -235,10 +235,10 @@ TEST_F(FixtureTest, AnswersThatGiveNoDocument)
     TFakePageOptions options;
     options.answer = TGetObjectAnswer::Hang;
     TFakePage hung(options);
-    const ULONGLONG start = GetTickCount64();
+    const DWORD start = GetTickCount();
     lresult = 1;
     EXPECT_FALSE(RequestDocument(hung.ContentWindow(), lresult));
-    const ULONGLONG elapsed = GetTickCount64() - start;
+    const ULONGLONG elapsed = GetTickCount() - start;
     EXPECT_GE(elapsed, kTimeOutMs - 50);
     EXPECT_LE(elapsed, kTimeOutMs + 200);
     EXPECT_EQ(hung.GetObjectRequests(), 1);

@@ -43,11 +43,11 @@ TEST(Timer, FiresOnlyWhileEnabled)
 // What the timer does inside the menu's loop; a plain function because a
 // TIMERPROC carries no context.
 std::function<void(ULONGLONG elapsed)> g_menuTick;
-ULONGLONG g_menuStart = 0;
+DWORD g_menuStart = 0;
 
 void CALLBACK MenuTick(HWND, UINT, UINT_PTR, DWORD)
 {
-    const ULONGLONG elapsed = GetTickCount64() - g_menuStart;
+    const ULONGLONG elapsed = GetTickCount() - g_menuStart;
     if (elapsed > 2000) EndMenu();  // never leave a test hanging in the loop
     else if (g_menuTick) g_menuTick(elapsed);
 }
@@ -75,12 +75,12 @@ protected:
     ULONGLONG PopupWith(std::function<void(ULONGLONG)> tick)
     {
         g_menuTick = std::move(tick);
-        g_menuStart = GetTickCount64();
+        g_menuStart = GetTickCount();
         const UINT_PTR timer = SetTimer(nullptr, 0, 10, MenuTick);
         menu->Popup(120, 90);
         KillTimer(nullptr, timer);
         g_menuTick = nullptr;
-        return GetTickCount64() - g_menuStart;
+        return GetTickCount() - g_menuStart;
     }
 
     void PostKey(UINT key) { PostMessageA(menu->WindowHandle(), WM_KEYDOWN, key, 0); }

@@ -109,17 +109,17 @@ TEST_F(DocumentOfWindow, HungWindowIsWaitedForAtMostOneSecond)
     options.answer = TGetObjectAnswer::Hang;
     TFakePage hung(options);
     for (int i = 0; i < 2; ++i) {
-        const ULONGLONG start = GetTickCount64();
+        const DWORD start = GetTickCount();
         EXPECT_FALSE(GetDocumentOfWindow(hung.ContentWindow()));
-        const ULONGLONG elapsed = GetTickCount64() - start;
+        const ULONGLONG elapsed = GetTickCount() - start;
         EXPECT_LE(elapsed, DocumentRequestTimeoutMs + 250) << "call " << i;
         RecordProperty(i == 0 ? "first_hung_call_ms" : "second_hung_call_ms", static_cast<int>(elapsed));
     }
     // Through the hit test: the toolbar goes, nothing is recorded, no box.
     host_->Hit.MoviePath = "kept.swf";
-    const ULONGLONG start = GetTickCount64();
+    const DWORD start = GetTickCount();
     Report(POINT{850, 150});
-    EXPECT_LE(GetTickCount64() - start, DocumentRequestTimeoutMs + 250);
+    EXPECT_LE(GetTickCount() - start, DocumentRequestTimeoutMs + 250);
     EXPECT_EQ(host_->Hit.LastWnd, hung.ContentWindow());
     EXPECT_EQ(host_->Hit.MoviePath, "kept.swf");
     EXPECT_FALSE(ToolbarShown());

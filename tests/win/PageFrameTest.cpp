@@ -325,13 +325,13 @@ TEST_F(FollowFrameTest, LoadThatFailsDuringTheWaitGivesEverythingBack)
         host_->MainBrowserFake.FailInvoke(fake_browser::kReadyState, E_FAIL);
     };
     RunAfter(20, look);
-    const ULONGLONG start = GetTickCount64();
+    const DWORD start = GetTickCount();
     Report(AtIFrame());
     EXPECT_GE(pollsAtFailure, 5);
     EXPECT_TRUE(overlayDuring);
     // A failing call is not counted: the wait ended at the first failure.
     EXPECT_EQ(host_->MainBrowserFake.ReadyStatePolls(), pollsAtFailure);
-    EXPECT_LT(GetTickCount64() - start, 10000u);
+    EXPECT_LT(GetTickCount() - start, 10000u);
     EXPECT_FALSE(ToolbarShown());
     ExpectRestored();
 }
@@ -381,9 +381,9 @@ TEST_F(FollowFrameTest, LoadThatNeverCompletesGivesUpAfterTheBound)
     FollowLoadTimeoutMs() = 600;
     host_->FindIFrame = true;
     host_->MainBrowserFake.SetPollsUntilComplete(INT_MAX);
-    const ULONGLONG start = GetTickCount64();
+    const DWORD start = GetTickCount();
     Report(AtIFrame());
-    const ULONGLONG elapsed = GetTickCount64() - start;
+    const ULONGLONG elapsed = GetTickCount() - start;
     FollowLoadTimeoutMs() = saved;
     EXPECT_GE(elapsed, 600u);
     EXPECT_LT(elapsed, 600u + 1000u);

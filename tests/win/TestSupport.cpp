@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "Threads.h"
+
 #include <algorithm>
 
 void PumpPending()
@@ -14,15 +16,14 @@ void PumpPending()
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    const DWORD start = GetTickCount();
     for (;;) {
         PumpPending();
         if (done()) return true;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline) return false;
+        const DWORD left = TickRemaining(start, GetTickCount(), timeoutMs);
+        if (left == 0) return false;
         // Short waits: timers and cursor reports do not always wake a wait on the queue.
-        const DWORD wait = static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10));
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(left, 10), QS_ALLINPUT);
     }
 }
 

@@ -2,13 +2,13 @@
 // by the real cursor. The reports are taken off the test thread's queue with
 // PeekMessage, which also proves they are posted: a sent message would go
 // straight to the window procedure and never be counted.
+#include "TestThread.h"
 #include "Zelpo.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -104,16 +104,15 @@ void MoveCursorTo(int x, int y)
 int TakeReports(HWND window, DWORD ms, bool untilFirst = false)
 {
     int count = 0;
-    const ULONGLONG deadline = GetTickCount64() + ms;
+    const DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
         while (PeekMessageA(&msg, window, ReportMessage, ReportMessage, PM_REMOVE))
             ++count;
-        const ULONGLONG now = GetTickCount64();
-        if ((untilFirst && count > 0) || now >= deadline)
+        const DWORD elapsed = GetTickCount() - start;  // right across the count's wrap
+        if ((untilFirst && count > 0) || elapsed >= ms)
             return count;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 10)),
-                                  QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(ms - elapsed, 10), QS_ALLINPUT);
     }
 }
 
@@ -227,8 +226,8 @@ TEST_F(ZelpoHook, ReportsWhileEnablingThreadPumpsNothing)
     ASSERT_TRUE(EnableMouseHook(Window.Handle));
     TRecordView view;
     ASSERT_TRUE(view.Open());
-    std::thread mover([] { MoveCursorTo(611, 222); });
-    mover.join();
+    TTestThread mover([] { MoveCursorTo(611, 222); });
+    mover.Join();
     for (int i = 0; i < 200 && !(view->X == 611 && view->Y == 222); ++i)
         Sleep(10);
     EXPECT_EQ(view->X, 611);
