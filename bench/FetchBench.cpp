@@ -159,6 +159,7 @@ double Download(const char* label, int port, int mib, TProgress kind)
         [&](TObject* sender) {
             done = static_cast<XF_GetThread*>(sender)->Done();
             ended = true;
+            PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);  // the loop looks at ended again
         });
     worker->SaveToFile = true;
     worker->Resume();
