@@ -1,6 +1,7 @@
 #include "Forms.h"
 
 #include "Menus.h"
+#include "Threads.h"
 
 #include <algorithm>
 
@@ -493,9 +494,19 @@ void TApplication::ProcessMessages()
 void TApplication::HandleMessage()
 {
     MSG msg;
-    if (ProcessMessage(msg)) return;
-    Idle();
+    if (ProcessMessage(msg)) {
+        // A worker's synchronised call (a download makes one per chunk)
+        // changes nothing under the cursor: no idle look-up for it alone.
+        if (!IsSynchronizeCall(msg)) idleOwed_ = true;
+        wokeEmpty_ = false;
+        return;
+    }
+    // A wake that found no message came from a sent one (a hook report, another
+    // program): it may mean the cursor moved, so it is owed an idle too.
+    if (idleOwed_ || wokeEmpty_) Idle();
+    idleOwed_ = false;
     WaitMessage();
+    wokeEmpty_ = true;
 }
 
 void TApplication::Idle() { DoMouseIdle(); }

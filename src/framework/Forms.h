@@ -180,6 +180,8 @@ private:
     std::vector<TComponent*> pendingRelease_;  // not owned until released: freed by ReleasePending
     std::string title_;
     bool terminated_ = false;
+    bool idleOwed_ = true;    // a message other than a synchronised call came since the last idle
+    bool wokeEmpty_ = false;  // the last wait ended and no message has been processed since
 };
 
 // The process's application object, made on first use.

@@ -6,11 +6,13 @@
 // FreeOnTerminate the object then deletes itself.
 //
 // The user-interface thread is the thread that constructs the process's first
-// TThread: synchronised calls are messages sent to a hidden message-only window
-// it owns. They are served whenever that thread pumps or waits for messages
-// (GetMessage, PeekMessage, a modal loop, a message box), never while it sleeps
-// or waits on a kernel object alone. Code on that thread that has to wait for a
-// worker therefore waits with WaitForWorker, which serves them meanwhile.
+// TThread: synchronised calls are messages posted to a hidden message-only
+// window it owns, the worker waiting on an event until the call has run. They
+// are served whenever that thread dispatches its posted messages (its message
+// loop, a modal loop, a message box), never while it sleeps, waits on a kernel
+// object alone or only serves sent messages. Code on that thread that has to
+// wait for a worker therefore waits with WaitForWorker, which serves them
+// meanwhile.
 #include "Classes.h"
 #include "Handles.h"
 
@@ -65,9 +67,9 @@ public:
 protected:
     virtual void Execute() = 0;
 
-    // Runs method on the user-interface thread and returns when it has run.
-    // Called on that thread itself, it just runs it. An exception the method
-    // raises comes back out of Synchronize.
+    // Runs method on the user-interface thread and returns when it has run
+    // (or that thread has ended). Called on that thread itself, it just runs
+    // it. An exception the method raises comes back out of Synchronize.
     void Synchronize(const std::function<void()>& method);
 
     // Raises OnTerminate through Synchronize.
@@ -84,18 +86,22 @@ private:
     bool started_ = false;
     std::atomic<bool> cancelled_{false};  // destroyed before it ever ran
     std::exception_ptr fatal_;
+    TKernelHandle syncRan_;  // the user-interface thread has run our synchronised call
 };
 
 // Waits on a kernel object from the user-interface thread while serving the
-// synchronised calls of workers (and other sent messages, nothing posted).
+// synchronised calls of workers and sent messages (no other posted message).
 // WAIT_OBJECT_0 or WAIT_TIMEOUT.
 DWORD WaitForWorker(HANDLE object, DWORD timeoutMs = INFINITE);
 
-// Serves sent messages (synchronised calls among them) until done() holds or
-// timeoutMs passes; true when done() held. Posted messages stay queued.
+// Serves sent messages and synchronised calls until done() holds or timeoutMs
+// passes; true when done() held. Other posted messages stay queued.
 bool ServeSentMessagesUntil(const std::function<bool()>& done, DWORD timeoutMs = INFINITE);
 
 // What is left of timeoutMs (INFINITE stays INFINITE) at tick count now for a
 // wait that began at tick count start. GetTickCount wraps to 0 every 49.7 days;
 // the answer stays right across the wrap for any timeout shorter than that.
 DWORD TickRemaining(DWORD start, DWORD now, DWORD timeoutMs);
+
+// A posted message that is a worker's synchronised call.
+bool IsSynchronizeCall(const MSG& msg);

@@ -207,3 +207,23 @@ TEST(TCriticalSection, KeepsOtherThreadsOutUntilItsHolderHasLeftAsOftenAsItEnter
     EXPECT_EQ(WaitForSingleObject(worker.Handle(), 5000), WAIT_OBJECT_0);
     EXPECT_TRUE(entered);
 }
+
+TEST(TThread, SentMessageWaitsServeSynchronisedCallsAndKeepOtherPostedMessages)
+{
+    // The request object's destructor waits this way for its worker's end
+    // handler: the worker's calls must run there, and a message posted for
+    // the loop must still be queued afterwards.
+    const HWND target = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(target, nullptr);
+    PostMessageA(target, WM_APP + 7, 1, 2);
+    int served = 0;
+    TLambdaThread t([&](TLambdaThread& self) {
+        for (int i = 0; i < 3; ++i) self.Synchronize([&] { ++served; });
+    });
+    t.Start();
+    EXPECT_TRUE(ServeSentMessagesUntil([&] { return served == 3; }, 10000));
+    EXPECT_EQ(WaitForWorker(t.Handle(), 10000), WAIT_OBJECT_0);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, target, WM_APP + 7, WM_APP + 7, PM_REMOVE));
+    DestroyWindow(target);
+}
