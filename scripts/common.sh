@@ -74,6 +74,19 @@ vk_start_wine() {
 # gallery's pictures of a Western system run there).
 vk_start_wine_cp1252() {
     local -x WINEPREFIX="$VK_CP1252_PREFIX" LANG=en_US.UTF-8
+    vk_prepare_prefix
+    # A Western Windows with East Asian fonts links its interface fonts to a
+    # Chinese one for the characters they lack; Wine does so from the same key.
+    if [ ! -f "$WINEPREFIX/.vendrake-fontlink" ]; then
+        local face
+        for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "MS Sans Serif" "Microsoft Sans Serif"; do
+            "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+                /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
+        done
+        "$WINESERVER64" -k >/dev/null 2>&1 || true
+        "$WINESERVER64" -w >/dev/null 2>&1 || true
+        touch "$WINEPREFIX/.vendrake-fontlink"
+    fi
     vk_start_wine
 }
 

@@ -21,7 +21,7 @@ bool IsAccel(unsigned ch, const std::string& caption)
 {
     for (size_t i = 0; i < caption.size(); ++i) {
         const auto lead = static_cast<unsigned char>(caption[i]);
-        if (IsDBCSLeadByte(lead)) {  // a trail byte is never an "&"
+        if (IsDBCSLeadByteEx(ProgramCodePage, lead)) {  // a trail byte is never an "&"
             ++i;
             continue;
         }

@@ -3,6 +3,8 @@
 // Every text must reach Windows in UTF-16 read as code page 936, so that it
 // reads there as on a Chinese system; everything is read back in UTF-16.
 #include "Graphics.h"
+#include "SUITitleBar.h"
+#include "WideText.h"
 #include "TestSupport.h"
 #include "main.h"
 
@@ -143,7 +145,7 @@ TEST_F(WesternSystem, SaveDialogKeepsANameOutsideCodePage936)
     EXPECT_EQ(dialog->FileName, typed);
 }
 
-TEST_F(WesternSystem, TextIsDrawnAndMeasuredAsTheChineseItIs)
+TEST_F(WesternSystem, TextIsDrawnMeasuredAndCutAsTheChineseItIs)
 {
     const std::wstring expected = L"鼠标位置";
     TTestDib drawn(80, 16, RGB(255, 255, 255)), reference(80, 16, RGB(255, 255, 255));
@@ -166,6 +168,10 @@ TEST_F(WesternSystem, TextIsDrawnAndMeasuredAsTheChineseItIs)
         }
     EXPECT_GT(inked, 40);
     EXPECT_EQ(differing, 0);
+
+    // A caption too long for the title bar loses whole characters only.
+    const auto bytesWide = [](const std::string& t) { return static_cast<int>(t.size()) * 6; };
+    EXPECT_EQ(ToWide(ShortenCaption("鼠标位置鼠标位置", 60, bytesWide)), L"鼠标位...");
 }
 
 }  // namespace
