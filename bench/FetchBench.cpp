@@ -21,6 +21,7 @@
 #include "TestThread.h"
 #include "ThCrkUrl.h"
 #include "UtilWindow.h"
+#include "WideText.h"
 #include "XFGetThread.h"
 
 #include <psapi.h>
@@ -122,7 +123,9 @@ double Download(const char* label, int port, int mib, TProgress kind)
     GetTempPathA(MAX_PATH, temp);
     const std::string file = std::string(temp) + "vk_fetch_bench.bin";
     TCrackUrl url;
-    if (!url.Crack("http://127.0.0.1:" + std::to_string(port) + "/large?mib=" + std::to_string(mib), file)) return -1;
+    const std::wstring target = ToWide(file, CP_ACP);  // GetTempPathA spoke the system code page
+    if (!url.Crack("http://127.0.0.1:" + std::to_string(port) + "/large?mib=" + std::to_string(mib), target))
+        return -1;
 
     TMemory memory;
     memory.Sample();

@@ -10,7 +10,7 @@
 namespace {
 bool __stdcall NoHook(HWND) { return true; }
 bool __stdcall NoUnhook() { return true; }
-BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAA) { return TRUE; }
+BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAW) { return TRUE; }
 
 DWORD KernelHandles()
 {

@@ -10,6 +10,8 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=zh_CN.UTF-8
+# The second prefix: a Western system, where Wine's code page is 1252.
+VK_CP1252_PREFIX="$VK_BUILD/wineprefix-cp1252"
 WINE64=/usr/lib/wine/wine64
 WINESERVER64=/usr/lib/wine/wineserver64
 
@@ -68,8 +70,31 @@ vk_start_wine() {
     "$WINE64" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
+# The same for the code-page-1252 prefix (the western_tests suite and the
+# gallery's pictures of a Western system run there).
+vk_start_wine_cp1252() {
+    local -x WINEPREFIX="$VK_CP1252_PREFIX" LANG=en_US.UTF-8
+    vk_prepare_prefix
+    # A Western Windows with East Asian fonts links its interface fonts to a
+    # Chinese one for the characters they lack; Wine does so from the same key.
+    if [ ! -f "$WINEPREFIX/.vendrake-fontlink" ]; then
+        local face
+        for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "MS Sans Serif" "Microsoft Sans Serif"; do
+            "$WINE64" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+                /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
+        done
+        "$WINESERVER64" -k >/dev/null 2>&1 || true
+        "$WINESERVER64" -w >/dev/null 2>&1 || true
+        touch "$WINEPREFIX/.vendrake-fontlink"
+    fi
+    vk_start_wine
+}
+
 vk_stop_session() {
     "$WINESERVER64" -k >/dev/null 2>&1 || true
+    if [ -d "$VK_CP1252_PREFIX" ]; then
+        WINEPREFIX="$VK_CP1252_PREFIX" "$WINESERVER64" -k >/dev/null 2>&1 || true
+    fi
     local pid
     for pid in "${VK_PIDS[@]}"; do
         kill "$pid" 2>/dev/null || true

@@ -116,12 +116,16 @@ if [ ${#missing[@]} -gt 0 ]; then
     rm -f "$failures"
 fi
 
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
-    echo "setup: generating zh_CN.UTF-8"
-    $SUDO sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
-    $SUDO locale-gen >/dev/null
-fi
+# zh_CN for the test prefix (code page 936); en_US for the second prefix,
+# a Western system (code page 1252), where the program must read the same.
+for loc in zh_CN en_US; do
+    if ! locale -a 2>/dev/null | grep -qi "^$loc\.utf8\$"; then
+        echo "setup: generating $loc.UTF-8"
+        $SUDO sed -i "s/^# *\($loc.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+        grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+        $SUDO locale-gen >/dev/null
+    fi
+done
 
 status=0
 if [ $want_wine32 = 1 ] && ! installed wine32:i386; then

@@ -13,6 +13,7 @@ set +e
 trap vk_stop_session EXIT
 vk_start_xvfb
 vk_start_wine
+vk_start_wine_cp1252
 # The download tests' loopback server: 127.0.0.1 only, ends by itself.
 rm -f "$VK_BUILD/http_server.port"
 python3 "$VK_ROOT/tests/fixtures/http_server.py" --lifetime 3000 --port-file "$VK_BUILD/http_server.port" \

@@ -8,9 +8,11 @@
 // program's two windows in every style, active, inactive and maximised.
 // The pixels are taken from the screen by scripts/gallery.sh: for each window
 // the program writes its name and place to OUTPUT_FOLDER/capture.txt and waits
-// until the script has deleted that file.
+// until the script has deleted that file. With "western" (run in a prefix of
+// code page 1252) it shows instead the main window, its menu and a box as a
+// Western system shows them.
 //
-//   gallery.exe OUTPUT_FOLDER
+//   gallery.exe OUTPUT_FOLDER [western]
 #include "SUIButton.h"
 #include "SUIForm.h"
 #include "SUIGroupBox.h"
@@ -18,7 +20,9 @@
 #include "SUIMenuBar.h"
 #include "SUIThemes.h"
 #include "SUITitleBar.h"
+#include "SaveReport.h"
 #include "View.h"
+#include "WideText.h"
 #include "main.h"
 
 #include <algorithm>
@@ -313,10 +317,8 @@ private:
 
 // Tells the gallery script where the window is and waits until the script
 // has taken the screen's pixels (it deletes the file).
-void AwaitCapture(HWND window, const std::string& folder, const char* name)
+void AwaitCapture(const RECT& r, const std::string& folder, const char* name)
 {
-    RECT r;
-    GetWindowRect(window, &r);
     const std::string request = folder + "/capture.txt";
     FILE* f = std::fopen(request.c_str(), "w");
     if (!f) return;
@@ -325,6 +327,13 @@ void AwaitCapture(HWND window, const std::string& folder, const char* name)
     for (int i = 0; i < 3000 && GetFileAttributesA(request.c_str()) != INVALID_FILE_ATTRIBUTES; ++i) {
         Pump();
     }
+}
+
+void AwaitCapture(HWND window, const std::string& folder, const char* name)
+{
+    RECT r;
+    GetWindowRect(window, &r);
+    AwaitCapture(r, folder, name);
 }
 
 // The capture of an open drop-down runs inside the menu's own loop, from a
@@ -421,12 +430,61 @@ void ShowWindows(const std::string& folder)
     }
 }
 
+// The main window's menu open beside it: one picture of both.
+HWND g_menuOwner = nullptr;
+void CALLBACK CaptureWindowAndMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    RECT window{}, menu{}, both{};
+    GetWindowRect(g_menuOwner, &window);
+    GetWindowRect(FindWindowW(L"#32768", nullptr), &menu);
+    UnionRect(&both, &window, &menu);
+    AwaitCapture(both, g_folder, g_openCapture.c_str());
+    EndMenu();
+}
+
+// The message box of the program, found by its caption, then answered.
+void CALLBACK CaptureBox(HWND, UINT, UINT_PTR id, DWORD)
+{
+    KillTimer(nullptr, id);
+    HWND box = FindWindowW(L"#32770", ToWide(Application()->Title()).c_str());
+    if (!box) return;
+    AwaitCapture(box, g_folder, g_openCapture.c_str());
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+// What a user of a Western system (code page 1252) sees: the caption of a
+// hook report, the tray menu and a box, all in the program's Chinese.
+void ShowWesternSystem(const std::string& folder)
+{
+    TfrmMain* main = Application()->CreateForm<TfrmMain>();
+    main->Timer1->SetEnabled(false);
+    main->SetBounds(300, 200, main->Width(), main->Height());
+    main->suiForm1->SetCaption(MousePositionCaption(310, 305));
+    main->Show();
+    Pump();
+    AwaitCapture(main->Handle(), folder, "main-window-cp1252");
+    g_folder = folder;
+    g_menuOwner = main->Handle();
+    g_openCapture = "main-menu-cp1252";
+    SetTimer(nullptr, 0, 300, CaptureWindowAndMenu);
+    main->PopupMenu1->Popup(main->Left() + 60, main->Top() + 40);
+    g_openCapture = "box-cp1252";
+    SetTimer(nullptr, 0, 300, CaptureBox);
+    ShowMessage(CachedFileNotFlashReport("C:\\我的动画\\片头.swf"));
+    Application()->FreeForms();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[2]) == "western") {
+        ShowWesternSystem(argv[1]);
+        return 0;
+    }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: gallery OUTPUT_FOLDER\n");
+        std::fprintf(stderr, "usage: gallery OUTPUT_FOLDER [western]\n");
         return 2;
     }
     const std::string folder = argv[1];

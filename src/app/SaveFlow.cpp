@@ -7,6 +7,7 @@
 #include "MovieUrl.h"
 #include "Product.h"
 #include "SaveReport.h"
+#include "WideText.h"
 
 #include <algorithm>
 #include <memory>
@@ -20,16 +21,18 @@ std::string CopyFailureText(DWORD error)
 {
     std::string text = "无法保存Flash文件：";
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return text + "文件已经存在。";
-    char reason[512] = {};
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
-                   sizeof(reason), nullptr);
-    return text + (reason[0] ? reason : "系统错误 " + std::to_string(error));
+    // The system's words come in UTF-16: in its own code page they would not
+    // read as 936.
+    wchar_t reason[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
+                   static_cast<DWORD>(std::size(reason)), nullptr);
+    return text + (reason[0] ? ToNarrow(reason) : "系统错误 " + std::to_string(error));
 }
 
 // Up to count bytes from the start of a file; empty when it cannot be read.
-std::string FileStart(const std::string& name, DWORD count)
+std::string FileStart(const std::wstring& name, DWORD count)
 {
-    TKernelHandle file(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    TKernelHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string bytes(count, '\0');
     DWORD got = 0;
@@ -38,7 +41,7 @@ std::string FileStart(const std::string& name, DWORD count)
     return bytes;
 }
 
-bool IsFlashFile(const std::string& name) { return HasFlashSignature(FileStart(name, 3)); }
+bool IsFlashFile(const std::wstring& name) { return HasFlashSignature(FileStart(name, 3)); }
 
 }  // namespace
 
@@ -103,16 +106,17 @@ void TfrmMain::DownloadProgress(TMFHttpGet* request, int contentLength, int rece
     auto w = std::find_if(downloads_.begin(), downloads_.end(),
                           [request](const TDownloadWatch& d) { return d.Request == request; });
     if (w == downloads_.end() || !w->Tip.Due(GetTickCount())) return;
-    SetTrayTip(DownloadTipText(request->Url().LocalFileName(), request->ContentLengthKnown(), contentLength, received));
+    SetTrayTip(DownloadTipText(ToNarrow(request->Url().LocalFileName()), request->ContentLengthKnown(),
+                               contentLength, received));
 }
 
 void TfrmMain::DownloadEnded(TMFHttpGet* request)
 {
     ForgetDownload(request);
     if (downloads_.empty()) SetTrayTip(ProductCaption);
-    const std::string& file = request->Url().LocalFileName();
+    const std::wstring& file = request->Url().LocalFileName();
     const TDownloadOutcome& outcome = request->Outcome();
-    std::string report = DownloadReport(outcome, file, outcome.FileCreated && IsFlashFile(file));
+    std::string report = DownloadReport(outcome, ToNarrow(file), outcome.FileCreated && IsFlashFile(file));
     if (report.empty()) {
         Beep(kSavedBeep);
         return;
@@ -143,11 +147,13 @@ void TfrmMain::IECache1Entry(TObject*, bool& Cancel)
     // The cached copy never overwrites a file. The beep says a movie was
     // saved; a refused or failed copy, or a copy that is no Flash movie (an
     // error page the browser cached under the movie's address), says so instead.
-    const std::string& target = SaveDialog1->FileName;
-    if (!CopyFileA(entry.LocalFileName.c_str(), target.c_str(), TRUE))
+    // The cache names its file in the system's code page (WinInet's A calls).
+    const std::wstring source = ToWide(entry.LocalFileName, CP_ACP);
+    const std::wstring& target = SaveDialog1->FileName;
+    if (!CopyFileW(source.c_str(), target.c_str(), TRUE))
         ShowMessage(CopyFailureText(GetLastError()));
     else if (IsFlashFile(target))
         Beep(kSavedBeep);
     else
-        ShowMessage(CachedFileNotFlashReport(target));
+        ShowMessage(CachedFileNotFlashReport(ToNarrow(target)));
 }

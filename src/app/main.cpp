@@ -18,7 +18,6 @@ HANDLE MouseMapHandle = nullptr;
 TMouseShare* MouseShare = nullptr;
 TBoundsI RestoreBounds;
 
-TfrmMain::TNotifyIconCall TfrmMain::NotifyIcon = &Shell_NotifyIconA;
 TfrmMain::TBeepCall TfrmMain::Beep = &MessageBeep;
 
 namespace {
@@ -306,42 +305,6 @@ ComPtr<IHTMLDocument2> TfrmMain::GetDocumentOfWindow(HWND window) { return ::Get
 TFollowResult TfrmMain::FollowFrame(ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D)
 {
     return ::FollowFrame(*this, E, D);
-}
-
-void TfrmMain::AddTrayIcon()
-{
-    NOTIFYICONDATAA nid{};
-    // The first form of the record: 88 bytes on 32-bit Windows.
-    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    nid.hWnd = Handle();
-    nid.uID = TrayIconId;
-    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    nid.uCallbackMessage = WM_TRAYNOTIFY;
-    nid.hIcon = Application()->Icon();
-    // The product caption: once hook reports have come the window caption is the
-    // cursor position, and an icon put back for a restarted shell keeps the tip.
-    lstrcpynA(nid.szTip, ProductCaption, sizeof(nid.szTip));  // at most 63 bytes and a zero
-    NotifyIcon(NIM_ADD, &nid);
-}
-
-void TfrmMain::SetTrayTip(const std::string& tip)
-{
-    NOTIFYICONDATAA nid{};
-    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    nid.hWnd = Handle();
-    nid.uID = TrayIconId;
-    nid.uFlags = NIF_TIP;
-    lstrcpynA(nid.szTip, tip.c_str(), sizeof(nid.szTip));
-    NotifyIcon(NIM_MODIFY, &nid);
-}
-
-void TfrmMain::RemoveTrayIcon()
-{
-    NOTIFYICONDATAA nid{};
-    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    nid.hWnd = Handle();
-    nid.uID = TrayIconId;
-    NotifyIcon(NIM_DELETE, &nid);
 }
 
 void TfrmMain::AppMinimize(TObject*)

@@ -109,8 +109,8 @@ public:
     void ShrinkToCorner();
     void AppMinimize(TObject* Sender);
 
-    // Shell_NotifyIconA, replaceable so tests can watch the icon.
-    using TNotifyIconCall = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAA data);
+    // Shell_NotifyIconW, replaceable so tests can watch the icon.
+    using TNotifyIconCall = BOOL(WINAPI*)(DWORD message, PNOTIFYICONDATAW data);
     static TNotifyIconCall NotifyIcon;
     // MessageBeep, replaceable so tests can hear the "saved" beep.
     using TBeepCall = BOOL(WINAPI*)(UINT type);
@@ -134,6 +134,8 @@ private:
     void DownloadEnded(TMFHttpGet* request);
     void ShowSaveReports();
     void SetTrayTip(const std::string& tip);
+    // The icon's record with its size, window, id and flags filled in.
+    NOTIFYICONDATAW TrayRecord(UINT flags);
 
     TfrmGet* frmGet_ = nullptr;    // not owned
     TfrmView* frmView_ = nullptr;  // not owned
@@ -144,6 +146,13 @@ private:
     std::vector<TDownloadWatch> downloads_;  // the downloads still running
     std::vector<std::string> saveReports_;   // boxes waiting for WM_SAVEREPORT
 };
+
+// The major version of the running shell (shell32's DllGetVersion; 4 without it).
+DWORD ShellMajorVersion();
+// The size of the notification-icon record that shell takes.
+DWORD TrayRecordSize(DWORD shellMajor);
+// Puts tip (code page 936) into the record as UTF-16, cut to what its size holds.
+void PutTrayTip(NOTIFYICONDATAW& nid, const std::string& tip);
 
 // The hook report caption, "鼠标位置: X = %d, Y = %d".
 std::string MousePositionCaption(int x, int y);

@@ -39,7 +39,7 @@ TUrlCacheApi& UrlCacheApi();
 // The current cache entry.
 struct TEntryInfo {
     std::string SourceUrlName;
-    std::string LocalFileName;  // full path of the cached file
+    std::string LocalFileName;  // full path of the cached file, in the system code page as WinInet gives it
     uint32_t EntryType = 0;
     uint32_t UseCount = 0;
     uint32_t HitRate = 0;

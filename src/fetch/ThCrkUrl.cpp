@@ -26,7 +26,7 @@ void TCrackUrl::Allocate()
     components_ = URL_COMPONENTSA{};
 }
 
-bool TCrackUrl::Crack(const std::string& url, const std::string& fileName)
+bool TCrackUrl::Crack(const std::string& url, const std::wstring& fileName)
 {
     EnsureBuffers(url.size());
     std::memcpy(buffers_[UrlBuf].get(), url.c_str(), url.size() + 1);

@@ -19,14 +19,14 @@ public:
     const char* ClassName() const override { return "TCrackUrl"; }
 
     // Splits url (escapes decoded) and remembers fileName as the download's
-    // target; returns Valid(). When the split fails, the derived parts
+    // target (UTF-16: the name the user typed, whatever it holds); returns Valid(). When the split fails, the derived parts
     // (NormalizedPath, HostDomain, LocalFileName) keep their previous values.
-    bool Crack(const std::string& url, const std::string& fileName);
+    bool Crack(const std::string& url, const std::wstring& fileName);
 
     // The URL last given to Crack.
     std::string Url() const;
     bool Valid() const { return valid_; }
-    const std::string& LocalFileName() const { return localFileName_; }
+    const std::wstring& LocalFileName() const { return localFileName_; }
     const std::string& HostDomain() const { return hostDomain_; }
     const std::string& NormalizedPath() const { return normalizedPath_; }
 
@@ -52,7 +52,7 @@ private:
     void Allocate();
 
     std::array<std::unique_ptr<char[]>, BufferCount> buffers_;
-    std::string localFileName_;
+    std::wstring localFileName_;
     int componentLimit_ = 1024;
     int capacity_ = 1024;
     URL_COMPONENTSA components_{};

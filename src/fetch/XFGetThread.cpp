@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "FetchRules.h"
 #include "ThCrkUrl.h"
+#include "WideText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -31,28 +32,42 @@ void SetTimeouts(HINTERNET h)
     }
 }
 
-bool DirectoryExists(const std::string& dir)
+bool DirectoryExists(const std::wstring& dir)
 {
-    const DWORD a = GetFileAttributesA(dir.c_str());
+    const DWORD a = GetFileAttributesW(dir.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void ForceDirectories(const std::string& dir)
+// The path rules read code-page-936 bytes; a UTF-16 name goes to them as its
+// shape: ASCII as it is, any other unit as one plain letter. No such unit is a
+// delimiter, and every length in the answer is a length of the wide name too.
+std::string PathShape(const std::wstring& name)
 {
-    for (const std::string& d : DirectoryChain(dir)) {
+    std::string shape(name.size(), 'x');
+    for (size_t i = 0; i < name.size(); ++i)
+        if (name[i] < 0x80) shape[i] = static_cast<char>(name[i]);
+    return shape;
+}
+
+void ForceDirectories(const std::wstring& dir)
+{
+    for (const std::string& shape : DirectoryChain(PathShape(dir))) {
+        const std::wstring d = dir.substr(0, shape.size());
         if (DirectoryExists(d)) continue;
-        if (!CreateDirectoryA(d.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-            throw std::runtime_error("cannot create the folder " + d);
+        if (!CreateDirectoryW(d.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            throw std::runtime_error("cannot create the folder " + ToNarrow(d));
     }
 }
 
-TKernelHandle CreateTargetFile(const std::string& name)
+// The file keeps exactly the name the user gave, characters outside code page
+// 936 included.
+TKernelHandle CreateTargetFile(const std::wstring& name)
 {
-    const std::string dir = DirectoryPart(name);
+    const std::wstring dir = name.substr(0, DirectoryPart(PathShape(name)).size());
     if (!dir.empty() && !DirectoryExists(dir)) ForceDirectories(dir);
-    TKernelHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+    TKernelHandle file(CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw std::runtime_error("cannot create the file " + name);
+    if (!file) throw std::runtime_error("cannot create the file " + ToNarrow(name));
     return file;
 }
 

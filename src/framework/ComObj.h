@@ -1,6 +1,7 @@
 #pragma once
 // COM helpers: failures as exceptions, and owners for BSTRs and VARIANTs.
 #include "Handles.h"
+#include "WideText.h"
 
 #include <oaidl.h>
 #include <oleauto.h>
@@ -50,7 +51,8 @@ private:
     VARIANT v_;
 };
 
-// UTF-16 to the system code page (936 for the program's users), and back.
-std::string WideToAnsi(const std::wstring& s);
+// Texts from COM are stored in the program's code page (936), whatever the
+// system's is; and back for a call that wants a BSTR.
+inline std::string WideToAnsi(const std::wstring& s) { return ToNarrow(s); }
 std::string WideToAnsi(BSTR s);
-std::wstring AnsiToWide(const std::string& s);
+inline std::wstring AnsiToWide(const std::string& s) { return ToWide(s); }

@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include "WideText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <utility>
@@ -19,7 +21,7 @@ bool IsAccel(unsigned ch, const std::string& caption)
 {
     for (size_t i = 0; i < caption.size(); ++i) {
         const auto lead = static_cast<unsigned char>(caption[i]);
-        if (IsDBCSLeadByte(lead)) {  // a trail byte is never an "&"
+        if (IsDBCSLeadByteEx(ProgramCodePage, lead)) {  // a trail byte is never an "&"
             ++i;
             continue;
         }
@@ -309,7 +311,7 @@ void TGraphicControl::PaintTo(HDC dc)
 
 namespace {
 constexpr char kControlProp[] = "VendrakeControl";  // marks a window bound to one of our controls
-// The control whose window CreateWindowExA is making on this thread. A top-level
+// The control whose window CreateWindowExW is making on this thread. A top-level
 // window gets WM_GETMINMAXINFO before WM_NCCREATE, and the size it is made with
 // already depends on the answer, so the object must be bound by then.
 thread_local TWinControl* t_creating = nullptr;
@@ -388,22 +390,24 @@ void TWinControl::CreateWnd()
     CreateParams(p);
     const HINSTANCE inst = MainInstance();
     const bool system = !p.SysClassName.empty();
-    const std::string className = system ? p.SysClassName : p.WinClassName;
+    // Unicode windows, so that their texts hold the Chinese on any system:
+    // an ANSI window keeps its text in the system's code page.
+    const std::wstring className = ToWide(system ? p.SysClassName : p.WinClassName);
     if (!system) {
-        WNDCLASSA existing{};
-        if (!GetClassInfoA(inst, className.c_str(), &existing)) {
-            WNDCLASSA wc{};
+        WNDCLASSW existing{};
+        if (!GetClassInfoW(inst, className.c_str(), &existing)) {
+            WNDCLASSW wc{};
             wc.style = p.ClassStyle;
             wc.lpfnWndProc = &StdWndProc;
             wc.hInstance = inst;
             wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
             wc.lpszClassName = className.c_str();
-            RegisterClassA(&wc);
+            RegisterClassW(&wc);
         }
     }
     t_creating = system ? nullptr : this;
-    HWND wnd = CreateWindowExA(p.ExStyle, className.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
-                               p.Height, p.WndParent, nullptr, inst, this);
+    HWND wnd = CreateWindowExW(p.ExStyle, className.c_str(), ToWide(p.Caption).c_str(), p.Style, p.X, p.Y,
+                               p.Width, p.Height, p.WndParent, nullptr, inst, this);
     t_creating = nullptr;
     if (!wnd) return;
     if (system) {
@@ -412,7 +416,7 @@ void TWinControl::CreateWnd()
         SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         SetPropA(wnd, kControlProp, this);
         oldProc_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc)));
+            SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StdWndProc)));
     }
     // The window may have been given another size than asked (top-level limits).
     RECT r;
@@ -550,7 +554,7 @@ void TWinControl::SetText(const std::string& v)
 {
     if (v == Text()) return;
     TControl::SetText(v);
-    if (handle_) SetWindowTextA(handle_, v.c_str());
+    if (handle_) SetWindowTextW(handle_, ToWide(v).c_str());
 }
 
 RECT TWinControl::ClientRect() const
@@ -613,7 +617,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wParam, LPAR
         SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         SetPropA(wnd, kControlProp, self);
     }
-    if (!self) return DefWindowProcA(wnd, msg, wParam, lParam);
+    if (!self) return DefWindowProcW(wnd, msg, wParam, lParam);
     TMessage m{msg, wParam, lParam, 0};
     try {
         self->Dispatch(m);
@@ -628,9 +632,9 @@ void TWinControl::DefaultHandler(TMessage& m)
 {
     if (!handle_) return;
     if (oldProc_)
-        m.Result = CallWindowProcA(oldProc_, handle_, m.Msg, m.WParam, m.LParam);
+        m.Result = CallWindowProcW(oldProc_, handle_, m.Msg, m.WParam, m.LParam);
     else
-        m.Result = DefWindowProcA(handle_, m.Msg, m.WParam, m.LParam);
+        m.Result = DefWindowProcW(handle_, m.Msg, m.WParam, m.LParam);
 }
 
 void TWinControl::WndProc(TMessage& m)
@@ -712,7 +716,7 @@ void TWinControl::WMNCDestroy(TMessage& m)
 {
     DefaultHandler(m);
     if (oldProc_) {
-        SetWindowLongPtrA(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
+        SetWindowLongPtrW(handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldProc_));
         oldProc_ = nullptr;
     }
     SetWindowLongPtrA(handle_, GWLP_USERDATA, 0);

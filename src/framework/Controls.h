@@ -4,7 +4,7 @@
 // TWinControl (one HWND) and TCustomControl (a window with its own canvas).
 //
 // Each windowed object is bound to its HWND (GWLP_USERDATA) on the window's
-// first message, handed over in a thread-local while CreateWindowExA runs:
+// first message, handed over in a thread-local while CreateWindowExW runs:
 // top-level windows get WM_GETMINMAXINFO even before WM_NCCREATE. Windows of
 // system classes (BUTTON) are subclassed after creation instead. One static thunk catches every exception so none crosses a
 // frame that Windows owns.

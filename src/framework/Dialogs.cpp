@@ -1,6 +1,7 @@
 #include "Dialogs.h"
 
 #include "Forms.h"
+#include "WideText.h"
 
 namespace {
 TMessageBoxHook& Hook()
@@ -21,7 +22,7 @@ int ShowMessageBox(HWND owner, const std::string& text, const std::string& capti
 {
     if (Hook())
         return Hook()(TMessageBoxRequest{owner, text, caption, flags});
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    return MessageBoxW(owner, ToWide(text).c_str(), ToWide(caption).c_str(), flags);
 }
 
 void ShowMessage(const std::string& text)
@@ -48,26 +49,27 @@ TSaveDialog::Hook TSaveDialog::SetHook(Hook hook)
 bool TSaveDialog::Execute()
 {
     if (SaveHook()) return SaveHook()(*this);
-    std::string filter = Filter;
-    for (char& ch : filter)
-        if (ch == '|') ch = '\0';
-    filter.append(2, '\0');
-    char name[MAX_PATH] = {};
-    lstrcpynA(name, FileName.c_str(), MAX_PATH);
-    std::string ext = DefaultExt;
-    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
-    OPENFILENAMEA ofn{};
+    std::wstring filter = ToWide(Filter);
+    for (wchar_t& ch : filter)
+        if (ch == L'|') ch = L'\0';
+    filter.append(2, L'\0');
+    wchar_t name[MAX_PATH] = {};
+    lstrcpynW(name, FileName.c_str(), MAX_PATH);
+    std::wstring ext = ToWide(DefaultExt);
+    if (!ext.empty() && ext[0] == L'.') ext.erase(0, 1);
+    const std::wstring title = ToWide(Title);
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = Owner ? Owner : GetActiveWindow();
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = name;
     ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
     // A file that exists is replaced only when the user says so.
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT;
-    if (!GetSaveFileNameA(&ofn)) return false;
+    if (!GetSaveFileNameW(&ofn)) return false;
     FileName = name;
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "Menus.h"
 #include "Threads.h"
+#include "WideText.h"
 
 #include <algorithm>
 
@@ -308,7 +309,7 @@ HWND TApplication::Handle()
                 return AppWindowMessage(msg, wParam, lParam, result);
             },
             "TApplication", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, false);
-        SetWindowTextA(window_->Handle(), title_.c_str());
+        SetWindowTextW(window_->Handle(), ToWide(title_).c_str());
         SendMessageA(window_->Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Icon()));
     }
     return window_->Handle();
@@ -337,7 +338,7 @@ bool TApplication::AppWindowMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& re
 void TApplication::SetTitle(const std::string& v)
 {
     title_ = v;
-    if (window_) SetWindowTextA(window_->Handle(), v.c_str());
+    if (window_) SetWindowTextW(window_->Handle(), ToWide(v).c_str());
 }
 
 HICON TApplication::Icon()
@@ -410,7 +411,9 @@ void TApplication::BringToFront()
 
 bool TApplication::ProcessMessage(MSG& msg)
 {
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    // Unicode all the way: an ANSI loop would squeeze typed characters
+    // through the system's code page.
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
     if (msg.message == WM_QUIT) {
         terminated_ = true;
         return true;
@@ -425,11 +428,11 @@ bool TApplication::ProcessMessage(MSG& msg)
         HWND root = GetAncestor(msg.hwnd, GA_ROOT);
         TWinControl* focused = TWinControl::FindControl(msg.hwnd);
         const bool ours = focused && !focused->IsSystemClass();
-        if (!ours && root && dynamic_cast<TForm*>(TWinControl::FindControl(root)) && IsDialogMessageA(root, &msg))
+        if (!ours && root && dynamic_cast<TForm*>(TWinControl::FindControl(root)) && IsDialogMessageW(root, &msg))
             return true;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
     return true;
 }
 

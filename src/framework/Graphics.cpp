@@ -1,6 +1,7 @@
 #include "Graphics.h"
 
 #include "BmpLayout.h"
+#include "WideText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -192,12 +193,14 @@ void TCanvas::WithTextState(Output output)
 
 void TCanvas::TextOut(int x, int y, const std::string& text)
 {
-    WithTextState([&] { ::TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size())); });
+    const std::wstring wide = ToWide(text);
+    WithTextState([&] { ::TextOutW(dc_, x, y, wide.data(), static_cast<int>(wide.size())); });
 }
 
 void TCanvas::TextRect(RECT r, const std::string& text, UINT format)
 {
-    WithTextState([&] { DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &r, format); });
+    const std::wstring wide = ToWide(text);
+    WithTextState([&] { DrawTextW(dc_, wide.data(), static_cast<int>(wide.size()), &r, format); });
 }
 
 void TCanvas::DrawFocusRect(const RECT& r)
@@ -214,7 +217,8 @@ SIZE TCanvas::TextExtent(const std::string& text)
 {
     SelectFont();
     SIZE s{};
-    GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &s);
+    const std::wstring wide = ToWide(text);  // measured as TextOut draws it
+    GetTextExtentPoint32W(dc_, wide.data(), static_cast<int>(wide.size()), &s);
     return s;
 }
 

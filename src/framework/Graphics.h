@@ -163,7 +163,7 @@ public:
     // Text is drawn with a transparent background; the DC's background mode
     // and text colour are put back afterwards.
     void TextOut(int x, int y, const std::string& text);
-    // Draws text with DrawTextA flags inside r (transparent background).
+    // Draws text with DrawText flags inside r (transparent background).
     void TextRect(RECT r, const std::string& text, UINT format);
     // The dotted focus rectangle (drawn with XOR: drawing it twice removes it).
     void DrawFocusRect(const RECT& r);

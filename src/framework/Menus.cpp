@@ -1,5 +1,7 @@
 #include "Menus.h"
 
+#include "WideText.h"
+
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -295,8 +297,9 @@ TMenuHandle TPopupMenu::BuildMenu(TMenuItem* parent, bool bar)
         // show the short cut after a tab, right-aligned by the system.
         std::string text = item->Caption();
         if (const std::string keys = ShortCutToText(item->ShortCut()); !keys.empty()) text += "\t" + keys;
-        const char* data = ownerDraw_ ? reinterpret_cast<const char*>(item) : text.c_str();
-        AppendMenuA(menu.get(), flags, id, data);
+        const std::wstring wide = ToWide(text);
+        const wchar_t* data = ownerDraw_ ? reinterpret_cast<const wchar_t*>(item) : wide.c_str();
+        AppendMenuW(menu.get(), flags, id, data);
         if (item->Default()) SetMenuDefaultItem(menu.get(), item->Command(), FALSE);
     }
     return menu;

@@ -1,6 +1,7 @@
 #include "SUITitleBar.h"
 
 #include "Dialogs.h"
+#include "WideText.h"
 
 #include <memory>
 #include <type_traits>
@@ -50,7 +51,7 @@ std::string ShortenCaption(const std::string& caption, int space, const std::fun
     std::vector<size_t> starts;
     for (size_t i = 0; i < caption.size(); ++i) {
         starts.push_back(i);
-        if (IsDBCSLeadByte(static_cast<BYTE>(caption[i])) && i + 1 < caption.size()) ++i;
+        if (IsDBCSLeadByteEx(ProgramCodePage, static_cast<BYTE>(caption[i])) && i + 1 < caption.size()) ++i;
     }
     std::string text = caption;
     while (!starts.empty() && width(text + "...") > space) {

@@ -8,6 +8,7 @@
 #include "FetchTestSupport.h"
 #include "TestSupport.h"
 #include "UtilWindow.h"
+#include "WideText.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,10 @@ protected:
 
     // Splits the URL, starts, and waits for the worker's end.
     bool Fetch(TMFHttpGet& r, const std::string& path, const std::string& file, DWORD timeoutMs = 20000)
+    {
+        return Fetch(r, path, ToWide(file), timeoutMs);
+    }
+    bool Fetch(TMFHttpGet& r, const std::string& path, const std::wstring& file, DWORD timeoutMs = 20000)
     {
         Watch(r);
         if (!r.Url().Crack(ServerUrl(path), file)) return false;
@@ -163,7 +168,7 @@ TEST_F(Download, ProxyAuthenticationIsAnsweredWithTheProxyCredentials)
     r.ProxyUser = "bob";
     r.ProxyPassword = "pr0xy";
     Watch(r);
-    ASSERT_TRUE(r.Url().Crack("http://127.0.0.1:9/proxied/" + key, file));
+    ASSERT_TRUE(r.Url().Crack("http://127.0.0.1:9/proxied/" + key, ToWide(file)));
     r.Start();
     ASSERT_TRUE(PumpUntil([&] { return ended_ > 0; }, 20000));
     EXPECT_EQ(ReadWholeFile(file), "via proxy /proxied/" + key);
@@ -206,13 +211,16 @@ TEST_F(Download, EmptyBodyCreatesAnEmptyFileAndOverwritesAnOldOne)
     EXPECT_EQ(texts_[0], "");
 }
 
-TEST_F(Download, MissingFoldersAreCreatedEvenWithABackslashTrailByte)
+TEST_F(Download, MissingFoldersAreCreatedUnderExactlyTheNamesGiven)
 {
-    // 0x81 0x5C is one character of code page 936 whose second byte is '\'.
-    const std::string file = dir_.File("new\\\x81\x5C\\deeper\\m.swf");
+    // 0x81 0x5C is one character of code page 936 whose second byte is '\';
+    // the Korean syllable and the o with double acute are not in 936 at all.
+    const std::wstring folder = ToWide(dir_.File("new\\\x81\x5C\\")) + L"\uD55C\u0151";
+    const std::wstring file = folder + L"\\deeper\\m\u0151.swf";
     TMFHttpGet r;
     ASSERT_TRUE(Fetch(r, "/binary/" + UniqueKey("dir") + "?n=100", file));
     EXPECT_EQ(ReadWholeFile(file), GeneratedBody(100));
+    EXPECT_NE(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_TRUE(FileExists(dir_.File("new\\\x81\x5C")));
 }
 
@@ -257,7 +265,7 @@ TEST_F(Download, StopDuringTheBodyEndsTheWorkerAndKeepsWhatArrived)
     const std::string file = dir_.File("stopped.swf");
     TMFHttpGet r;
     Watch(r);
-    ASSERT_TRUE(r.Url().Crack(ServerUrl("/stall-body/" + UniqueKey("stop") + "?s=25&n=4000"), file));
+    ASSERT_TRUE(r.Url().Crack(ServerUrl("/stall-body/" + UniqueKey("stop") + "?s=25&n=4000"), ToWide(file)));
     r.Start();
     // A read asks for 2050 bytes and waits for all of them: the first chunk
     // arrives, the second waits for bytes the server holds back.
@@ -280,7 +288,7 @@ TEST_F(Download, StopWhileWaitingForTheAnswerShowsNoContentTypeMessage)
 {
     TMFHttpGet r;
     Watch(r);
-    ASSERT_TRUE(r.Url().Crack(ServerUrl("/stall/" + UniqueKey("stophead") + "?s=25"), dir_.File("x.swf")));
+    ASSERT_TRUE(r.Url().Crack(ServerUrl("/stall/" + UniqueKey("stophead") + "?s=25"), ToWide(dir_.File("x.swf"))));
     r.Start();
     const DWORD start = GetTickCount();
     r.Stop();
@@ -297,7 +305,7 @@ TEST_F(Download, DestroyingTheRequestMidDownloadWaitsForTheWorker)
     {
         auto r = std::make_unique<TMFHttpGet>();
         Watch(*r);
-        ASSERT_TRUE(r->Url().Crack(ServerUrl("/stall-body/" + key + "?s=25&n=4000"), dir_.File("d.swf")));
+        ASSERT_TRUE(r->Url().Crack(ServerUrl("/stall-body/" + key + "?s=25&n=4000"), ToWide(dir_.File("d.swf"))));
         r->Start();
         ASSERT_TRUE(PumpUntil([&] { return !progress_.empty(); }, 5000));
         PumpUntil([] { return false; }, 300);  // the worker is inside its second read by now
@@ -317,7 +325,7 @@ TEST_F(Download, SecondStartWhileBusyOrRunningIsRefused)
     TMFHttpGet r;
     Watch(r);
     const std::string url = ServerUrl("/stall-body/" + key + "?s=3&n=100");
-    ASSERT_TRUE(r.Url().Crack(url, dir_.File("twice.swf")));
+    ASSERT_TRUE(r.Url().Crack(url, ToWide(dir_.File("twice.swf"))));
     r.Start();
     ASSERT_TRUE(r.WorkerRunning());
     XF_GetThread* first = r.Thread();
@@ -346,7 +354,7 @@ TEST_F(Download, StartPausesHalfASecondAndAnInvalidUrlDoesNothing)
     r.Start();  // nothing split yet
     EXPECT_FALSE(r.Busy());
     EXPECT_EQ(r.Thread(), nullptr);
-    ASSERT_TRUE(r.Url().Crack(ServerUrl("/binary/" + UniqueKey("pause") + "?n=10"), dir_.File("p.swf")));
+    ASSERT_TRUE(r.Url().Crack(ServerUrl("/binary/" + UniqueKey("pause") + "?n=10"), ToWide(dir_.File("p.swf"))));
     const DWORD start = GetTickCount();
     r.Start();
     const DWORD elapsed = GetTickCount() - start;
@@ -365,7 +373,7 @@ TEST_F(Download, PumpDispatchesQueuedMessagesAndLeavesWmQuitForTheApplication)
     TMFHttpGet r;
     r.PumpMessages = true;
     Watch(r);
-    ASSERT_TRUE(r.Url().Crack(ServerUrl("/binary/" + UniqueKey("pump") + "?n=10"), dir_.File("q.swf")));
+    ASSERT_TRUE(r.Url().Crack(ServerUrl("/binary/" + UniqueKey("pump") + "?n=10"), ToWide(dir_.File("q.swf"))));
     PostMessageA(target.Handle(), WM_APP + 7, 0, 0);
     PostQuitMessage(3);
     r.Start();
@@ -392,7 +400,7 @@ TEST_F(Download, FreeWhenDoneReleasesTheRequestOnlyAfterItsWorker)
         sender->FreeWhenDone();  // from inside its own handler: deferred
         EXPECT_FALSE(gone);
     };
-    ASSERT_TRUE(r->Url().Crack(ServerUrl("/binary/" + UniqueKey("free") + "?n=5000"), dir_.File("f.swf")));
+    ASSERT_TRUE(r->Url().Crack(ServerUrl("/binary/" + UniqueKey("free") + "?n=5000"), ToWide(dir_.File("f.swf"))));
     r->Start();
     EXPECT_FALSE(gone);
     ASSERT_TRUE(PumpUntil([&] { return gone; }, 20000));

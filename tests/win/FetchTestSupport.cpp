@@ -88,10 +88,8 @@ TScratchDir::~TScratchDir()
 
 bool FileExists(const std::string& name) { return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string ReadWholeFile(const std::string& name)
+static std::string ReadAndClose(HANDLE f)
 {
-    HANDLE f = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
     if (f == INVALID_HANDLE_VALUE) return {};
     std::string bytes;
     char chunk[65536];
@@ -99,6 +97,19 @@ std::string ReadWholeFile(const std::string& name)
     while (ReadFile(f, chunk, sizeof(chunk), &n, nullptr) && n > 0) bytes.append(chunk, n);
     CloseHandle(f);
     return bytes;
+}
+
+std::string ReadWholeFile(const std::string& name)
+{
+    HANDLE f = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    return ReadAndClose(f);
+}
+
+std::string ReadWholeFile(const std::wstring& name)
+{
+    return ReadAndClose(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
 }
 
 void WriteWholeFile(const std::string& name, const std::string& bytes)

@@ -48,6 +48,7 @@ private:
 bool FileExists(const std::string& name);
 // The whole file; empty when it cannot be read.
 std::string ReadWholeFile(const std::string& name);
+std::string ReadWholeFile(const std::wstring& name);
 void WriteWholeFile(const std::string& name, const std::string& bytes);
 
 bool RunningUnderWine();

@@ -146,18 +146,18 @@ TEST_F(ApplicationTest, ShowMessageAsksTheHookWithTheTitleAsCaption)
 TEST_F(ApplicationTest, SaveDialogExecuteAsksTheHook)
 {
     TOwnedComponent<TSaveDialog> dialog(new TSaveDialog(nullptr));
-    dialog->FileName = "old.swf";
+    dialog->FileName = L"old.swf";
     bool answer = false;
     TSaveDialog::SetHook([&](TSaveDialog& d) {
         EXPECT_EQ(&d, dialog.get());
-        if (answer) d.FileName = "C:\\movie.swf";
+        if (answer) d.FileName = L"C:\\movie.swf";
         return answer;
     });
     EXPECT_FALSE(dialog->Execute());
-    EXPECT_EQ(dialog->FileName, "old.swf");
+    EXPECT_EQ(dialog->FileName, L"old.swf");
     answer = true;
     EXPECT_TRUE(dialog->Execute());
-    EXPECT_EQ(dialog->FileName, "C:\\movie.swf");
+    EXPECT_EQ(dialog->FileName, L"C:\\movie.swf");
 }
 
 // Plays the user at the real save dialog from a second thread: types the name

@@ -6,7 +6,7 @@
 
 namespace {
 
-BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAA) { return TRUE; }
+BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAW) { return TRUE; }
 
 class InspectThroughMainForm : public InspectTest {
 protected:
