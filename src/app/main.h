@@ -31,7 +31,10 @@ class TMFHttpGet;
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 0x20;  // 0x420, the icon's callback message
 constexpr UINT TrayIconId = 200;
 constexpr UINT WM_SAVEREPORT = WM_APP + 0x21;  // posted when a finished download has news for the user
-constexpr int DesignedHeightCut = 118;  // the preview group stays below the visible area
+constexpr int DesignedHeightCut = 118;
+// The balloon's title and text fields, less their terminating zero.
+constexpr size_t BalloonTitleMax = sizeof(NOTIFYICONDATAA::szInfoTitle) - 1;
+constexpr size_t BalloonTextMax = sizeof(NOTIFYICONDATAA::szInfo) - 1;  // the preview group stays below the visible area
 
 // Module-level state of the main unit.
 extern UINT HookMessage;             // "WM_QUORVEL", registered at creation
@@ -115,6 +118,10 @@ public:
     // MessageBeep, replaceable so tests can hear the "saved" beep.
     using TBeepCall = BOOL(WINAPI*)(UINT type);
     static TBeepCall Beep;
+    // The shell's major version (shell32's DllGetVersion), replaceable so tests
+    // can play a shell that shows no balloons.
+    using TShellVersionCall = DWORD (*)();
+    static TShellVersionCall ShellVersion;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -134,6 +141,10 @@ private:
     void DownloadEnded(TMFHttpGet* request);
     void ShowSaveReports();
     void SetTrayTip(const std::string& tip);
+    // A whole movie was saved: the beep, and the balloon that describes it.
+    void MovieSaved(const std::string& file, const TMovieInfo& movie);
+    // The balloon at the icon; nothing on shells before version 5.
+    void ShowTrayBalloon(const TBalloonText& text);
 
     TfrmGet* frmGet_ = nullptr;    // not owned
     TfrmView* frmView_ = nullptr;  // not owned
