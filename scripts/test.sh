@@ -35,7 +35,7 @@ else
     vk_log "i686 tests skipped: this host cannot execute 32-bit x86 code (the i686 target was built)"
 fi
 
-vk_log "fuzzing the theme-file parser (bounded)"
+vk_log "fuzzing the theme-file parser and the movie check (bounded)"
 bash "$VK_ROOT/scripts/fuzz.sh" "${VENDRAKE_FUZZ_SECONDS:-30}" || status=1
 
 python3 "$VK_ROOT/scripts/count_results.py" "$VK_BUILD" || status=1

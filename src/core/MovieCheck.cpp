@@ -62,7 +62,8 @@ int TMovieInfo::StageHeight() const { return TwipsToPixels(StageYMin, StageYMax)
 struct TMovieCheck::TInflater {
     z_stream Z{};
     bool Ready = false;
-    std::vector<uint8_t> Out = std::vector<uint8_t>(InflateChunk);
+    // Never read before zlib writes it: left as it comes.
+    std::unique_ptr<uint8_t[]> Out = std::make_unique_for_overwrite<uint8_t[]>(InflateChunk);
 
     TInflater() { Ready = inflateInit(&Z) == Z_OK; }
     ~TInflater()
@@ -141,20 +142,24 @@ void TMovieCheck::Inflate(std::span<const uint8_t> chunk)
     z_stream& z = inflater_->Z;
     z.next_in = const_cast<Bytef*>(chunk.data());
     z.avail_in = static_cast<uInt>(chunk.size());
-    while (z.avail_in > 0) {
+    // A full output buffer may leave inflated bytes behind in zlib even when
+    // all the input is taken: go on until it has room to spare.
+    do {
         // One byte past the declared length is enough to know the stream runs over.
         const uint64_t room = uint64_t{info_.DeclaredLength} - info_.MovieBytes + 1;
-        const size_t size = static_cast<size_t>(std::min<uint64_t>(inflater_->Out.size(), room));
-        z.next_out = inflater_->Out.data();
+        const size_t size = static_cast<size_t>(std::min<uint64_t>(InflateChunk, room));
+        z.next_out = inflater_->Out.get();
         z.avail_out = static_cast<uInt>(size);
         const int rc = inflate(&z, Z_NO_FLUSH);
         const size_t produced = size - z.avail_out;
-        TakeBody({inflater_->Out.data(), produced});
+        TakeBody({inflater_->Out.get(), produced});
         info_.MovieBytes += produced;
         if (info_.MovieBytes > info_.DeclaredLength)
             info_.Fault = TMovieFault::LongerThanDeclared;
         else if (rc == Z_STREAM_END)
             streamEnded_ = true;
+        else if (rc == Z_BUF_ERROR)  // nothing more without more input
+            return;
         else if (rc != Z_OK)
             info_.Fault = TMovieFault::BrokenData;
         else
@@ -162,7 +167,7 @@ void TMovieCheck::Inflate(std::span<const uint8_t> chunk)
         step_ = TStep::Counting;  // what follows is not the movie
         inflater_.reset();
         return;
-    }
+    } while (z.avail_in > 0 || z.avail_out == 0);
 }
 
 void TMovieCheck::Judge()
