@@ -92,7 +92,7 @@ TEST(MovieCheck, KnownTroublesomeFilesGiveOneVerdictWhateverTheChunks)
     for (const auto& entry : fs::directory_iterator(VENDRAKE_MOVIE_REGRESSIONS)) {
         std::ifstream in(entry.path(), std::ios::binary);
         const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        ExpectSame(CheckInSteps(file, 1), CheckMovie(file), entry.path().filename().c_str());
+        ExpectSame(CheckInSteps(file, 1), CheckMovie(file), entry.path().filename().string().c_str());
         ++files;
     }
     EXPECT_GT(files, 0);
