@@ -1,12 +1,15 @@
 #!/bin/bash
-# Fuzzes the theme-file parser for a bounded time with libFuzzer (clang, with
-# AddressSanitizer and UndefinedBehaviorSanitizer). Builds into build/fuzz/, seeds
+# Fuzzes the theme-file parser, then the movie check, each for a bounded time
+# with libFuzzer (clang, with AddressSanitizer and UndefinedBehaviorSanitizer). Builds into build/fuzz/, seeds
 # the corpus with files made by the theme writer, with the BMP images they
 # carry (the layout reader also runs on the raw input) and with the kept regression
 # files, and saves any failing input in tests/core/theme_regressions/, where
 # core_tests replays it. Exits non-zero when the fuzzer finds a failure.
 #
-#   scripts/fuzz.sh [SECONDS]      default 30, or $VENDRAKE_FUZZ_SECONDS
+# The movie check starts from movies made by tests/fixtures/make_movies.py; its
+# failing inputs go to tests/core/movie_regressions/.
+#
+#   scripts/fuzz.sh [SECONDS]      each target; default 30, or $VENDRAKE_FUZZ_SECONDS
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 OUT="$ROOT/build/fuzz"
@@ -59,5 +62,26 @@ if [ $status -ne 0 ]; then
     echo "[fuzz] FAILED: the failing input is in $REGRESSIONS (full log: $OUT/fuzz.log)"
 else
     echo "[fuzz] clean (corpus: $(ls "$OUT/corpus" | wc -l) inputs)"
+fi
+
+echo "[fuzz] building the movie check's fuzz target with clang"
+MOVIES="$ROOT/tests/core/movie_regressions"
+mkdir -p "$OUT/movie_corpus" "$MOVIES"
+clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
+    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+    -I"$CORE" "$ROOT/fuzz/MovieCheckFuzz.cpp" "$CORE/MovieCheck.cpp" -lz -o "$OUT/movie_check_fuzz"
+python3 "$ROOT/tests/fixtures/make_movies.py" "$OUT/movie_seeds"
+echo "[fuzz] running for ${SECONDS_TO_RUN}s; failing inputs go to tests/core/movie_regressions/"
+movie_status=0
+"$OUT/movie_check_fuzz" -max_total_time="$SECONDS_TO_RUN" -max_len=65536 -malloc_limit_mb=4 \
+    -rss_limit_mb=512 -timeout=5 -print_final_stats=1 -artifact_prefix="$MOVIES/" \
+    "$OUT/movie_corpus" "$OUT/movie_seeds" "$MOVIES" >"$OUT/movie_fuzz.log" 2>&1 || movie_status=$?
+grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb)" "$OUT/movie_fuzz.log" || true
+if [ $movie_status -ne 0 ]; then
+    tail -n 40 "$OUT/movie_fuzz.log"
+    echo "[fuzz] FAILED: the failing input is in $MOVIES (full log: $OUT/movie_fuzz.log)"
+    status=$movie_status
+else
+    echo "[fuzz] clean (corpus: $(ls "$OUT/movie_corpus" | wc -l) inputs)"
 fi
 exit $status

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 mingw-w64-tools
           wine wine64 wine64-tools xvfb x11-utils locales fonts-wqy-microhei
           imagemagick cmake ninja-build g++ googletest libgmock-dev libbenchmark-dev
-          clang libclang-rt-14-dev python3 curl)
+          clang libclang-rt-14-dev python3 curl zlib1g-dev libz-mingw-w64-dev)
 
 SUDO=""
 if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi

@@ -4,6 +4,7 @@
 #include "main.h"
 
 #include "HTTPGet.h"
+#include "MovieFile.h"
 #include "MovieUrl.h"
 #include "Product.h"
 #include "SaveReport.h"
@@ -28,20 +29,6 @@ std::string CopyFailureText(DWORD error)
                    static_cast<DWORD>(std::size(reason)), nullptr);
     return text + (reason[0] ? ToNarrow(reason) : "系统错误 " + std::to_string(error));
 }
-
-// Up to count bytes from the start of a file; empty when it cannot be read.
-std::string FileStart(const std::wstring& name, DWORD count)
-{
-    TKernelHandle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes(count, '\0');
-    DWORD got = 0;
-    if (!file || !ReadFile(file.get(), bytes.data(), count, &got, nullptr)) got = 0;
-    bytes.resize(got);
-    return bytes;
-}
-
-bool IsFlashFile(const std::wstring& name) { return HasFlashSignature(FileStart(name, 3)); }
 
 }  // namespace
 
@@ -116,9 +103,10 @@ void TfrmMain::DownloadEnded(TMFHttpGet* request)
     if (downloads_.empty()) SetTrayTip(ProductCaption);
     const std::wstring& file = request->Url().LocalFileName();
     const TDownloadOutcome& outcome = request->Outcome();
-    std::string report = DownloadReport(outcome, ToNarrow(file), outcome.FileCreated && IsFlashFile(file));
+    const TMovieInfo movie = outcome.FileCreated ? CheckMovieFile(file) : TMovieInfo{};
+    std::string report = DownloadReport(outcome, ToNarrow(file), movie);
     if (report.empty()) {
-        Beep(kSavedBeep);
+        MovieSaved(file, movie);
         return;
     }
     // Shown once the worker has gone: the worker waits while this handler runs.
@@ -145,15 +133,26 @@ void TfrmMain::IECache1Entry(TObject*, bool& Cancel)
     if (entry.SourceUrlName != MovieURL) return;
     Cancel = true;
     // The cached copy never overwrites a file. The beep says a movie was
-    // saved; a refused or failed copy, or a copy that is no Flash movie (an
-    // error page the browser cached under the movie's address), says so instead.
+    // saved; a refused or failed copy, or a copy that is no whole movie (an
+    // error page the browser cached under the movie's address, an entry the
+    // browser never finished), says so instead.
     // The cache names its file in the system's code page (WinInet's A calls).
     const std::wstring source = ToWide(entry.LocalFileName, CP_ACP);
     const std::wstring& target = SaveDialog1->FileName;
-    if (!CopyFileW(source.c_str(), target.c_str(), TRUE))
+    if (!CopyFileW(source.c_str(), target.c_str(), TRUE)) {
         ShowMessage(CopyFailureText(GetLastError()));
-    else if (IsFlashFile(target))
-        Beep(kSavedBeep);
+        return;
+    }
+    const TMovieInfo movie = CheckMovieFile(target);
+    const std::string report = CachedFileReport(ToNarrow(target), movie);
+    if (report.empty())
+        MovieSaved(target, movie);
     else
-        ShowMessage(CachedFileNotFlashReport(ToNarrow(target)));
+        ShowMessage(report);
+}
+
+void TfrmMain::MovieSaved(const std::wstring& file, const TMovieInfo& movie)
+{
+    Beep(kSavedBeep);
+    ShowTrayBalloon(SavedMovieBalloon(ToNarrow(file), movie, BalloonTitleMax, BalloonTextMax));
 }

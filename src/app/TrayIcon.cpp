@@ -25,6 +25,8 @@ DWORD ShellMajorVersion()
     return info.dwMajorVersion;
 }
 
+TfrmMain::TShellVersionCall TfrmMain::ShellVersion = &ShellMajorVersion;
+
 DWORD TrayRecordSize(DWORD shellMajor)
 {
     // Shell 5 (Windows 2000) brought the 128-character tip and the balloon
@@ -45,7 +47,7 @@ void PutTrayTip(NOTIFYICONDATAW& nid, const std::string& tip)
 NOTIFYICONDATAW TfrmMain::TrayRecord(UINT flags)
 {
     NOTIFYICONDATAW nid{};
-    nid.cbSize = TrayRecordSize(ShellMajorVersion());
+    nid.cbSize = TrayRecordSize(ShellVersion());
     nid.hWnd = Handle();
     nid.uID = TrayIconId;
     nid.uFlags = flags;
@@ -74,4 +76,17 @@ void TfrmMain::RemoveTrayIcon()
 {
     NOTIFYICONDATAW nid = TrayRecord(0);
     NotifyIcon(NIM_DELETE, &nid);
+}
+
+void TfrmMain::ShowTrayBalloon(const TBalloonText& text)
+{
+    // Shells before version 5 know no balloons: there the beep stays alone.
+    if (ShellVersion() < 5) return;
+    NOTIFYICONDATAW nid = TrayRecord(NIF_INFO);
+    // The texts were fitted to the fields in 936 bytes; UTF-16 needs no more units.
+    lstrcpynW(nid.szInfoTitle, ToWide(text.Title).c_str(), static_cast<int>(std::size(nid.szInfoTitle)));
+    lstrcpynW(nid.szInfo, ToWide(text.Text).c_str(), static_cast<int>(std::size(nid.szInfo)));
+    nid.dwInfoFlags = NIIF_INFO;
+    nid.uTimeout = 10000;  // the shortest the shell allows; newer shells decide themselves
+    NotifyIcon(NIM_MODIFY, &nid);
 }

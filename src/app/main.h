@@ -31,7 +31,10 @@ class TMFHttpGet;
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 0x20;  // 0x420, the icon's callback message
 constexpr UINT TrayIconId = 200;
 constexpr UINT WM_SAVEREPORT = WM_APP + 0x21;  // posted when a finished download has news for the user
-constexpr int DesignedHeightCut = 118;  // the preview group stays below the visible area
+constexpr int DesignedHeightCut = 118;
+// The balloon's title and text fields, less their terminating zero.
+constexpr size_t BalloonTitleMax = std::size(NOTIFYICONDATAW{}.szInfoTitle) - 1;
+constexpr size_t BalloonTextMax = std::size(NOTIFYICONDATAW{}.szInfo) - 1;  // the preview group stays below the visible area
 
 // Module-level state of the main unit.
 extern UINT HookMessage;             // "WM_QUORVEL", registered at creation
@@ -115,6 +118,10 @@ public:
     // MessageBeep, replaceable so tests can hear the "saved" beep.
     using TBeepCall = BOOL(WINAPI*)(UINT type);
     static TBeepCall Beep;
+    // The shell's major version (shell32's DllGetVersion), replaceable so tests
+    // can play a shell that shows no balloons.
+    using TShellVersionCall = DWORD (*)();
+    static TShellVersionCall ShellVersion;
 
 protected:
     void CreateParams(TCreateParams& params) override;
@@ -136,6 +143,10 @@ private:
     void SetTrayTip(const std::string& tip);
     // The icon's record with its size, window, id and flags filled in.
     NOTIFYICONDATAW TrayRecord(UINT flags);
+    // A whole movie was saved: the beep, and the balloon that describes it.
+    void MovieSaved(const std::wstring& file, const TMovieInfo& movie);
+    // The balloon at the icon; nothing on shells before version 5.
+    void ShowTrayBalloon(const TBalloonText& text);
 
     TfrmGet* frmGet_ = nullptr;    // not owned
     TfrmView* frmView_ = nullptr;  // not owned

@@ -5,7 +5,6 @@
 namespace {
 
 constexpr const char* Eol = "\r\n";
-constexpr const char* NotFlashLine = "文件不是Flash动画（开头不是FWS、CWS或ZWS）。";
 
 // WinInet's error codes, as the worker records them.
 constexpr uint32_t ErrorTimeout = 12002;
@@ -74,12 +73,80 @@ std::string_view FitCharacters(std::string_view text, size_t maxBytes)
     return text.substr(0, end);
 }
 
+// prefix + name + suffix in maxBytes; a name too long loses its end to "...".
+std::string FitName(const std::string& prefix, std::string_view name, const std::string& suffix, size_t maxBytes)
+{
+    const size_t room = maxBytes > prefix.size() + suffix.size() ? maxBytes - prefix.size() - suffix.size() : 0;
+    if (name.size() <= room) return prefix + std::string(name) + suffix;
+    const std::string_view kept = FitCharacters(name, room >= 3 ? room - 3 : 0);
+    return std::string(FitCharacters(prefix + std::string(kept) + "..." + suffix, maxBytes));
+}
+
+std::string Bytes(uint64_t n) { return std::to_string(n) + " 字节"; }
+
+std::string MovieName(const TMovieInfo& m)
+{
+    return m.HeaderRead ? "Flash " + std::to_string(m.Version) + " 动画" : std::string("Flash动画");
+}
+
+std::string CutShortText(const TMovieInfo& m)
+{
+    const std::string declared = "文件头声明";
+    if (!m.HeaderRead) return "文件只有 " + Bytes(m.FileBytes) + "，连文件头都不完整";
+    switch (m.Compression) {
+    case TMovieCompression::None: return declared + " " + Bytes(m.DeclaredLength) + "，实际只有 " + Bytes(m.MovieBytes);
+    case TMovieCompression::Zlib:
+        return declared + "解压后 " + Bytes(m.DeclaredLength) + "，压缩数据中断，只解压出 " + Bytes(m.MovieBytes);
+    case TMovieCompression::Lzma: break;
+    }
+    return declared + "压缩数据 " + Bytes(m.DeclaredCompressed) + "，实际只有 " + Bytes(m.CompressedBytes);
+}
+
+std::string DamageText(const TMovieInfo& m)
+{
+    const std::string declared = "文件头声明解压后 " + Bytes(m.DeclaredLength);
+    switch (m.Fault) {
+    case TMovieFault::LengthBelowHeader: return "文件头声明的长度 " + Bytes(m.DeclaredLength) + "比文件头本身还短";
+    case TMovieFault::EndsEarly: return "压缩数据在解压出 " + Bytes(m.MovieBytes) + "后就结束了，" + declared;
+    case TMovieFault::LongerThanDeclared: return "解压后比" + declared + "更长";
+    case TMovieFault::BrokenData:
+    case TMovieFault::None: break;
+    }
+    return "压缩数据有错误，解压出 " + Bytes(m.MovieBytes) + "后无法继续（" + declared + "）";
+}
+
+// A frame rate in 8.8 fixed point, to two decimals at most: 24, 12.5, 29.97.
+std::string FrameRateText(uint16_t rate)
+{
+    const unsigned hundredths = (rate * 100u + 128) / 256;
+    std::string text = std::to_string(hundredths / 100);
+    const unsigned fraction = hundredths % 100;
+    if (fraction != 0) text += "." + std::to_string(fraction / 10) + (fraction % 10 ? std::to_string(fraction % 10) : "");
+    return text;
+}
+
+// 512 字节, 3.5 KB, 1.2 MB: one decimal above a kilobyte.
+std::string FileSizeText(uint64_t bytes)
+{
+    if (bytes < 1024) return Bytes(bytes);
+    auto inUnits = [bytes](int shift, const char* unit) {
+        const uint64_t tenths = (bytes * 10 + (uint64_t{1} << (shift - 1))) >> shift;
+        return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " " + unit;
+    };
+    return bytes * 10 + 512 < (uint64_t{10240} << 10) ? inUnits(10, "KB") : inUnits(20, "MB");
+}
+
 }  // namespace
 
-bool HasFlashSignature(std::string_view firstBytes)
+std::string MovieStateText(const TMovieInfo& m)
 {
-    if (firstBytes.size() < 3 || firstBytes.substr(1, 2) != "WS") return false;
-    return firstBytes[0] == 'F' || firstBytes[0] == 'C' || firstBytes[0] == 'Z';
+    switch (m.Verdict) {
+    case TMovieVerdict::Complete: return {};
+    case TMovieVerdict::NoMovie: return "文件不是Flash动画（开头不是FWS、CWS或ZWS）";
+    case TMovieVerdict::CutShort: return MovieName(m) + "不完整：" + CutShortText(m);
+    case TMovieVerdict::Damaged: break;
+    }
+    return MovieName(m) + "已损坏：" + DamageText(m);
 }
 
 bool DownloadComplete(const TDownloadOutcome& o)
@@ -87,14 +154,15 @@ bool DownloadComplete(const TDownloadOutcome& o)
     return o.End == TDownloadEnd::EndOfData && (!o.LengthKnown || o.Received >= o.ContentLength);
 }
 
-std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, bool flashSignature)
+std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, const TMovieInfo& movie)
 {
     std::string text;
     const std::string status = o.Status > 0 ? "服务器返回的状态码是 " + std::to_string(o.Status) : "";
+    const std::string state = MovieStateText(movie);
     if (DownloadComplete(o)) {
-        if (Successful(o.Status) && flashSignature) return {};
+        if (Successful(o.Status) && state.empty()) return {};
         text = status + (Successful(o.Status) ? "。" : "，请求没有成功。") + Eol;
-        if (!flashSignature) text += std::string("下载的") + NotFlashLine + Eol;
+        if (!state.empty()) text += "下载的" + state + "。" + Eol;
         return text + "文件已保存为：" + file;
     }
     text = "下载没有完成：" + EndReason(o) + "。" + Eol;
@@ -104,12 +172,30 @@ std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, b
         if (o.LengthKnown) text += "，共 " + std::to_string(o.ContentLength) + " 字节";
         text += std::string("。") + Eol;
     }
+    // What the part that arrived declares of the whole movie.
+    if (o.FileCreated && movie.HeaderRead && !state.empty()) text += "下载的" + state + "。" + Eol;
     return text + (o.FileCreated ? "不完整的文件已保存为：" + file : std::string("没有保存文件。"));
 }
 
-std::string CachedFileNotFlashReport(const std::string& file)
+std::string CachedFileReport(const std::string& file, const TMovieInfo& movie)
 {
-    return std::string("从缓存中复制的") + NotFlashLine + Eol + "文件已保存为：" + file;
+    const std::string state = MovieStateText(movie);
+    if (state.empty()) return {};
+    return "从缓存中复制的" + state + "。" + Eol + "文件已保存为：" + file;
+}
+
+std::string MovieSummary(const TMovieInfo& m)
+{
+    std::string text = "Flash " + std::to_string(m.Version) + ", ";
+    if (m.HasStage)
+        text += std::to_string(m.StageWidth()) + " x " + std::to_string(m.StageHeight()) + ", " +
+                FrameRateText(m.FrameRate) + " 帧/秒, " + std::to_string(m.FrameCount) + " 帧, ";
+    return text + FileSizeText(m.FileBytes);
+}
+
+TBalloonText SavedMovieBalloon(std::string_view path, const TMovieInfo& movie, size_t titleMax, size_t textMax)
+{
+    return {FitName("已保存 ", FileName(path), "", titleMax), std::string(FitCharacters(MovieSummary(movie), textMax))};
 }
 
 std::string DownloadTipText(std::string_view path, bool lengthKnown, int64_t contentLength, int64_t received,
@@ -122,12 +208,7 @@ std::string DownloadTipText(std::string_view path, bool lengthKnown, int64_t con
     } else {
         amount = ": " + std::to_string(received) + " 字节";
     }
-    const std::string prefix = "下载 ";
-    const std::string name = FileName(path);
-    const size_t room = maxBytes > prefix.size() + amount.size() ? maxBytes - prefix.size() - amount.size() : 0;
-    if (name.size() <= room) return prefix + name + amount;
-    const std::string_view kept = FitCharacters(name, room >= 3 ? room - 3 : 0);
-    return std::string(FitCharacters(prefix + std::string(kept) + "..." + amount, maxBytes));
+    return FitName("下载 ", FileName(path), amount, maxBytes);
 }
 
 bool TProgressThrottle::Due(uint32_t nowMs)

@@ -1,14 +1,18 @@
 #pragma once
 // What the user learns when a save has ended: whether the file that was kept is
-// a Flash movie and, for a download, how the download ended; and the
-// notification-area tip while a download runs. Texts are in the program's
-// voice (Chinese, code page 936 in the Windows build).
+// a whole Flash movie and, for a download, how the download ended; the balloon
+// that describes a saved movie; and the notification-area tip while a download
+// runs. Texts are in the program's voice (Chinese, code page 936 in the Windows
+// build).
+#include "MovieCheck.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-// A Flash movie begins with "FWS" (plain), "CWS" (zlib) or "ZWS" (LZMA).
-bool HasFlashSignature(std::string_view firstBytes);
+// Empty for a whole movie; otherwise what is wrong with the file, saying what
+// its header declared and what is there (no final full stop).
+std::string MovieStateText(const TMovieInfo& movie);
 
 // How the worker of a download ended.
 enum class TDownloadEnd : uint8_t {
@@ -36,13 +40,25 @@ struct TDownloadOutcome {
 // The end of data, with every announced byte.
 bool DownloadComplete(const TDownloadOutcome& o);
 
-// Empty for a complete 2xx answer whose file is a Flash movie (the program
+// Empty for a complete 2xx answer whose file is a whole movie (the program
 // beeps then); otherwise the text of the box that says what happened, naming
 // the file that was kept (o.FileCreated), or saying that none was.
-std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, bool flashSignature);
+std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, const TMovieInfo& movie);
 
-// The warning for a file copied out of the URL cache that is not a Flash movie.
-std::string CachedFileNotFlashReport(const std::string& file);
+// Empty for a whole movie copied out of the URL cache; otherwise the warning.
+std::string CachedFileReport(const std::string& file, const TMovieInfo& movie);
+
+// "Flash 9, 550 x 400, 24 帧/秒, 120 帧, 1.2 MB": what the header says, and the file's size.
+std::string MovieSummary(const TMovieInfo& movie);
+
+// The balloon after a good save: "已保存 NAME" over the summary, each cut to
+// its field (less the terminating zero) between characters.
+struct TBalloonText {
+    std::string Title;
+    std::string Text;
+};
+TBalloonText SavedMovieBalloon(std::string_view path, const TMovieInfo& movie, size_t titleMax = 63,
+                               size_t textMax = 255);
 
 // "下载 NAME: P%" (or the bytes received when the length is not known), NAME
 // the file name without its folder, shortened to fit maxBytes (the tip field

@@ -1,3 +1,4 @@
+#include "MovieMaker.h"
 #include "SaveReport.h"
 
 #include <gtest/gtest.h>
@@ -5,10 +6,73 @@
 // The boxes of complete and refused downloads are checked through the save
 // flow against the loopback server (app_tests); these are the rules it cannot reach.
 
-TEST(SaveReport, FlashSignatureIsOneOfTheThreeMovieHeaders)
+namespace {
+
+TMovieInfo Checked(const TMovieSpec& spec, size_t bodySize, size_t keep = SIZE_MAX)
 {
-    for (const char* movie : {"FWS\x0a", "CWS", "ZWS\x0d"}) EXPECT_TRUE(HasFlashSignature(movie)) << movie;
-    for (const char* other : {"fws", "<html>", "FW", "", "GWS"}) EXPECT_FALSE(HasFlashSignature(other)) << other;
+    std::vector<uint8_t> file = MakeMovie(spec, MovieBody(bodySize));
+    file.resize(std::min(keep, file.size()));
+    return CheckMovie(file);
+}
+
+void ExpectParts(const std::string& text, std::initializer_list<std::string> parts)
+{
+    for (const std::string& part : parts) EXPECT_NE(text.find(part), std::string::npos) << part << " not in: " << text;
+}
+
+}  // namespace
+
+TEST(SaveReport, MovieCutShortOrNotAMovieSaysWhatTheHeaderDeclaredAndWhatIsThere)
+{
+    const TMovieSpec fws;
+    TMovieSpec cws;
+    cws.Signature = 'C';
+    cws.Version = 10;
+    TDownloadOutcome o;
+    o.End = TDownloadEnd::EndOfData;  // no length announced: the download alone looks whole
+    o.Status = 200;
+    o.FileCreated = true;
+    EXPECT_EQ(DownloadReport(o, "C:\\m.swf", Checked(cws, 5000)), "");
+    EXPECT_EQ(CachedFileReport("C:\\m.swf", Checked(fws, 5000)), "");
+
+    ExpectParts(DownloadReport(o, "C:\\m.swf", Checked(fws, 5000, 1200)),
+                {"200", "下载的Flash 9 动画不完整", "文件头声明 5021 字节", "实际只有 1200 字节", "C:\\m.swf"});
+    ExpectParts(CachedFileReport("C:\\m.swf", Checked(cws, 50000, 900)),
+                {"从缓存中复制的Flash 10 动画不完整", "解压后 50021 字节", "C:\\m.swf"});
+    ExpectParts(CachedFileReport("x", Checked(fws, 0, 5)), {"只有 5 字节，连文件头都不完整"});
+    TMovieSpec zws = cws;
+    zws.Signature = 'Z';
+    ExpectParts(CachedFileReport("x", Checked(zws, 100, 50)), {"压缩数据 113 字节", "实际只有 33 字节"});
+    const uint8_t page[] = "<html>";
+    ExpectParts(CachedFileReport("x", CheckMovie(page)), {"不是Flash动画"});
+
+    // Broken off mid-way with a length: the movie's own view comes after the download's.
+    o.End = TDownloadEnd::ReadFailed;
+    o.LengthKnown = true;
+    o.ContentLength = 5021;
+    o.Received = 1200;
+    ExpectParts(DownloadReport(o, "f", Checked(fws, 5000, 1200)), {"没有完成", "共 5021 字节", "文件头声明 5021 字节"});
+}
+
+TEST(SaveReport, BalloonNamesTheFileAndDescribesTheMovieWithinItsFields)
+{
+    TMovieSpec spec;
+    EXPECT_EQ(SavedMovieBalloon("C:\\movies\\clip.swf", Checked(spec, 1258270)).Title, "已保存 clip.swf");
+    EXPECT_EQ(SavedMovieBalloon("clip.swf", Checked(spec, 1258270)).Text, "Flash 9, 550 x 400, 24 帧/秒, 120 帧, 1.2 MB");
+    spec.FrameRate = 0x1DF8;  // 29.97
+    spec.FrameCount = 1;
+    spec.XMax = 6400;
+    spec.YMax = 4800;
+    EXPECT_EQ(MovieSummary(Checked(spec, 3500)), "Flash 9, 320 x 240, 29.97 帧/秒, 1 帧, 3.4 KB");
+    spec.FrameRate = 0x0C80;
+    EXPECT_EQ(MovieSummary(Checked(spec, 100)), "Flash 9, 320 x 240, 12.5 帧/秒, 1 帧, 120 字节");
+    spec.Signature = 'Z';
+    spec.Version = 13;
+    EXPECT_EQ(MovieSummary(Checked(spec, 100)), "Flash 13, 129 字节");
+
+    // Long names are shortened as the tip's are (the same rule, tested there).
+    EXPECT_EQ(SavedMovieBalloon(std::string(80, 'n'), Checked(spec, 1)).Title.size(), 63u);
+    EXPECT_EQ(SavedMovieBalloon("x", Checked(spec, 1), 63, 10).Text, "Flash 13, ");
 }
 
 TEST(SaveReport, TipShowsPercentOrBytesAndCutsLongNamesBetweenCharacters)

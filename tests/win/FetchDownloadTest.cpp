@@ -420,7 +420,7 @@ TEST_F(Download, SilentServerIsReportedAsATimeout)
     EXPECT_EQ(silent.Outcome().End, TDownloadEnd::ReadFailed);
     // Windows says ERROR_INTERNET_TIMEOUT here, Wine the socket's WSAETIMEDOUT:
     // either way the user is told of a time-out.
-    EXPECT_NE(DownloadReport(silent.Outcome(), "s.swf", false).find("超时"), std::string::npos)
+    EXPECT_NE(DownloadReport(silent.Outcome(), "s.swf", TMovieInfo{}).find("超时"), std::string::npos)
         << "error " << silent.Outcome().NetworkError;
     EXPECT_GT(silent.Outcome().Received, 0);
     EXPECT_LT(silent.Outcome().Received, 8000);

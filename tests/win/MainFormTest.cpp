@@ -3,6 +3,7 @@
 #include "FetchFakeCache.h"
 #include "FetchTestSupport.h"
 #include "Get.h"
+#include "MovieMaker.h"
 #include "Product.h"
 #include "TestSupport.h"
 #include "View.h"
@@ -96,6 +97,7 @@ protected:
         TfrmMain::Beep = &RecordBeep;
         savedIcon_ = TfrmMain::NotifyIcon;
         TfrmMain::NotifyIcon = &RecordIcon;
+        savedShellVersion_ = TfrmMain::ShellVersion;
         savedHook_ = HookLibrary();
         HookLibrary() = THookLibrary{&FakeEnable, &FakeDisable};
         SetMessageBoxHook([this](const TMessageBoxRequest& r) {
@@ -110,6 +112,7 @@ protected:
         SetMessageBoxHook(nullptr);
         HookLibrary() = savedHook_;
         TfrmMain::NotifyIcon = savedIcon_;
+        TfrmMain::ShellVersion = savedShellVersion_;
         TfrmMain::Beep = savedBeep_;
         Application()->ResetTerminated();
         MSG m;
@@ -163,6 +166,7 @@ protected:
 private:
     TfrmMain::TNotifyIconCall savedIcon_ = nullptr;
     TfrmMain::TBeepCall savedBeep_ = nullptr;
+    TfrmMain::TShellVersionCall savedShellVersion_ = nullptr;
     THookLibrary savedHook_{};
 };
 
@@ -605,6 +609,30 @@ protected:
         for (const std::string& part : parts)
             EXPECT_NE(boxes_[0].Text.find(part), std::string::npos) << "no \"" << part << "\" in: " << boxes_[0].Text;
         EXPECT_TRUE(g_beeps.empty());
+        EXPECT_TRUE(Balloons().empty()) << "a balloon for a file that is no whole movie";
+    }
+
+    // The balloons shown since the last call, as the shell received them.
+    static std::vector<NOTIFYICONDATAW> Balloons()
+    {
+        std::vector<NOTIFYICONDATAW> shown;
+        for (const TIconCall& c : g_iconCalls)
+            if (c.Message == NIM_MODIFY && (c.Data.uFlags & NIF_INFO)) shown.push_back(c.Data);
+        g_iconCalls.clear();
+        return shown;
+    }
+
+    // One balloon with title over a text that begins with textStart.
+    static void ExpectOneBalloon(const std::string& title, const std::string& textStart)
+    {
+        const std::vector<NOTIFYICONDATAW> shown = Balloons();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].cbSize, NOTIFYICONDATAW_V2_SIZE);
+        EXPECT_EQ(shown[0].uID, TrayIconId);
+        EXPECT_EQ(shown[0].uFlags, static_cast<UINT>(NIF_INFO));
+        EXPECT_EQ(ToNarrow(shown[0].szInfoTitle), title);
+        const std::string text = ToNarrow(shown[0].szInfo);
+        EXPECT_EQ(text.rfind(textStart, 0), 0u) << text;
     }
 
     TScratchDir dir_;
@@ -624,9 +652,11 @@ TEST_F(SaveFlow, DownloadedMovieBeepsShowsNoBoxAndTheTipFollowsItsProgress)
     PumpPending();
     EXPECT_TRUE(boxes_.empty()) << boxes_[0].Text;
     EXPECT_EQ(ReadWholeFile(target_).substr(0, 3), "FWS");
+    std::vector<TIconCall> calls = g_iconCalls;
+    ExpectOneBalloon("已保存 saved?.swf", "Flash 9, 550 x 400, 24 帧/秒, 120 帧, 96.0 KB");
 
     std::vector<std::string> tips;
-    for (const TIconCall& c : g_iconCalls)
+    for (const TIconCall& c : calls)
         if (c.Message == NIM_MODIFY && (c.Data.uFlags & NIF_TIP)) tips.emplace_back(ToNarrow(c.Data.szTip));
     ASSERT_GE(tips.size(), 3u) << "no progress shown while the movie arrived";
     EXPECT_EQ(tips.back(), ProductCaption);
@@ -658,25 +688,62 @@ TEST_F(SaveFlow, DownloadsThatAreNoMovieSayWhyAndWhatWasKept)
     ExpectOneBoxSaying({"没有完成", "401", "没有保存文件"});
 }
 
-TEST_F(SaveFlow, CachedFileThatIsNoMovieWarnsAndKeepsTheCopyAndACachedMovieBeeps)
+TEST_F(SaveFlow, DownloadedMovieCutShortIsReportedWithAndWithoutALength)
+{
+    REQUIRE_HTTP_SERVER();
+    // The server's copy ends early and says so in its length, or sends no length at all:
+    // either way the download looks whole, and only the movie's header tells.
+    for (const char* length : {"", "&length=0"}) {
+        SCOPED_TRACE(length);
+        ASSERT_TRUE(Save("/movie/" + UniqueKey("short") + "?n=50000&cut=20000" + length, true));
+        ExpectOneBoxSaying({"200", "Flash 9 动画不完整", "声明 50000 字节", "只有 20000 字节", target_});
+        EXPECT_EQ(ReadWholeFile(target_).size(), 20000u);
+    }
+    ASSERT_TRUE(Save("/movie/" + UniqueKey("shortc") + "?n=50000&sig=C&cut=400&length=0", true));
+    SCOPED_TRACE("compressed");
+    ExpectOneBoxSaying({"不完整", "解压后 50000 字节", target_});
+    ASSERT_TRUE(Save("/movie/" + UniqueKey("whole") + "?n=50000&sig=C", true));
+    ExpectOneBalloon("已保存 saved?.swf", "Flash 9, 550 x 400, 24 帧/秒, 120 帧, ");
+}
+
+TEST_F(SaveFlow, CachedFileThatIsNoWholeMovieWarnsAndKeepsTheCopyAndACachedMovieBeepsWithItsBalloon)
 {
     InstallFakeCache();
-    for (const char* name : {"page", "movie"}) {
+    for (const char* name : {"page", "short", "movie"}) {
         TFakeEntry entry;
         entry.Url = std::string("http://media.example.com/") + name + ".swf";
         entry.File = dir_.File(std::string(name) + "[1].swf");
         FakeCache().Entries.push_back(entry);
     }
+    TMovieSpec spec;
+    spec.Signature = 'C';
+    spec.Version = 8;
+    const std::vector<uint8_t> movie = MakeMovie(spec, MovieBody(300000));
+    const std::string bytes(movie.begin(), movie.end());
     WriteWholeFile(dir_.File("page[1].swf"), "<html>an error page the browser kept</html>");
-    WriteWholeFile(dir_.File("movie[1].swf"), "CWS\x0a compressed movie");
+    WriteWholeFile(dir_.File("short[1].swf"), bytes.substr(0, bytes.size() / 2));  // an entry never finished
+    WriteWholeFile(dir_.File("movie[1].swf"), bytes);
     Save("http://media.example.com/page.swf", false);
     ExpectOneBoxSaying({"缓存", "不是Flash动画", ToNarrow(target_)});
     EXPECT_EQ(ReadWholeFile(target_), ReadWholeFile(dir_.File("page[1].swf"))) << "the copy stays";
 
     target_ = ToWide(dir_.File("second.swf"), CP_ACP);
+    Save("http://media.example.com/short.swf", false);
+    ExpectOneBoxSaying({"从缓存中复制的Flash 8 动画不完整", "解压后 300021 字节", ToNarrow(target_)});
+
+    target_ = ToWide(dir_.File("third.swf"), CP_ACP);
     Save("http://media.example.com/movie.swf", false);
     EXPECT_TRUE(boxes_.empty()) << boxes_[0].Text;
     EXPECT_EQ(g_beeps, std::vector<UINT>{100});
+    ExpectOneBalloon("已保存 third.swf", "Flash 8, 550 x 400, 24 帧/秒, 120 帧, ");
+
+    // A shell without balloons: the beep alone, as before.
+    TfrmMain::ShellVersion = [] { return DWORD{4}; };
+    target_ = ToWide(dir_.File("fourth.swf"), CP_ACP);
+    g_beeps.clear();
+    Save("http://media.example.com/movie.swf", false);
+    EXPECT_EQ(g_beeps, std::vector<UINT>{100});
+    EXPECT_TRUE(Balloons().empty());
 }
 
 }  // namespace

@@ -1,0 +1,201 @@
+#include "MovieCheck.h"
+#include "MovieMaker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// The same file read through the chunked reader, step bytes at a time.
+TMovieInfo CheckInSteps(const Bytes& file, size_t step)
+{
+    size_t at = 0;
+    return CheckMovie([&](uint8_t* buffer, size_t capacity) {
+        const size_t n = std::min({step, capacity, file.size() - at});
+        std::memcpy(buffer, file.data() + at, n);
+        at += n;
+        return n;
+    });
+}
+
+void ExpectSame(const TMovieInfo& a, const TMovieInfo& b, const char* how)
+{
+    EXPECT_EQ(a.Verdict, b.Verdict) << how;
+    EXPECT_EQ(a.Fault, b.Fault) << how;
+    EXPECT_EQ(a.HeaderRead, b.HeaderRead) << how;
+    EXPECT_EQ(a.MovieBytes, b.MovieBytes) << how;
+    EXPECT_EQ(a.CompressedBytes, b.CompressedBytes) << how;
+    EXPECT_EQ(a.FileBytes, b.FileBytes) << how;
+    EXPECT_EQ(a.HasStage, b.HasStage) << how;
+    EXPECT_EQ(a.StageXMax, b.StageXMax) << how;
+    EXPECT_EQ(a.FrameCount, b.FrameCount) << how;
+}
+
+Bytes Made(char signature, size_t bodySize = 300)
+{
+    TMovieSpec spec;
+    spec.Signature = signature;
+    return MakeMovie(spec, MovieBody(bodySize));
+}
+
+void PutLE32(Bytes& b, size_t at, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> 8 * i);
+}
+
+}  // namespace
+
+TEST(MovieCheck, WholeMoviesOfEachKindGiveTheirHeaderInOneChunkOrMany)
+{
+    for (char sig : {'F', 'C', 'Z'}) {
+        SCOPED_TRACE(sig);
+        const Bytes file = Made(sig, 200000);
+        const TMovieInfo m = CheckMovie(file);
+        EXPECT_EQ(m.Verdict, TMovieVerdict::Complete);
+        EXPECT_EQ(m.Version, 9);
+        EXPECT_EQ(m.DeclaredLength, 8u + 9 + 4 + 200000);  // 15-bit fields: a RECT of 9 bytes
+        EXPECT_EQ(m.FileBytes, file.size());
+        EXPECT_EQ(m.HasStage, sig != 'Z');
+        if (sig != 'Z') {
+            EXPECT_EQ(m.MovieBytes, m.DeclaredLength);
+            EXPECT_EQ(m.StageWidth(), 550);
+            EXPECT_EQ(m.StageHeight(), 400);
+            EXPECT_EQ(m.FrameRate, 24 << 8);
+            EXPECT_EQ(m.FrameCount, 120);
+        } else {
+            EXPECT_EQ(m.DeclaredCompressed, file.size() - 17);
+        }
+        ExpectSame(CheckInSteps(file, 1), m, "byte by byte");
+        ExpectSame(CheckInSteps(file, 4093), m, "odd chunks");
+    }
+    EXPECT_LT(Made('C', 200000).size(), 150000u) << "the made body should compress";
+
+    TMovieSpec spec;
+    spec.Signature = 'C';
+    EXPECT_EQ(CheckMovie(MakeMovie(spec, Bytes(2000000))).Verdict, TMovieVerdict::Complete) << "a thousand to one";
+}
+
+// Files the fuzz target found troublesome (one: a cut zlib stream whose last
+// bytes hold more than a buffer's worth, once lost when the input ran out):
+// whole or byte by byte, the same verdict.
+TEST(MovieCheck, KnownTroublesomeFilesGiveOneVerdictWhateverTheChunks)
+{
+    namespace fs = std::filesystem;
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(VENDRAKE_MOVIE_REGRESSIONS)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const Bytes file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        ExpectSame(CheckInSteps(file, 1), CheckMovie(file), entry.path().filename().string().c_str());
+        ++files;
+    }
+    EXPECT_GT(files, 0);
+}
+
+TEST(MovieCheck, EveryCutIsCutShortAndTheStageNeedsAllItsBytes)
+{
+    for (char sig : {'F', 'C', 'Z'}) {
+        SCOPED_TRACE(sig);
+        const Bytes file = Made(sig);
+        const size_t header = sig == 'Z' ? 17 : 8;
+        for (size_t cut = 0; cut < file.size(); ++cut) {
+            const Bytes part(file.begin(), file.begin() + cut);
+            const TMovieInfo m = CheckMovie(part);
+            ASSERT_EQ(m.Verdict, cut < 3 ? TMovieVerdict::NoMovie : TMovieVerdict::CutShort) << "cut at " << cut;
+            ASSERT_EQ(m.HeaderRead, cut >= header) << cut;
+            ASSERT_EQ(m.FileBytes, cut);
+            if (sig == 'F') {
+                ASSERT_EQ(m.HasStage, cut >= 8 + 9 + 4) << cut;
+            }
+            if (sig == 'C' && m.HeaderRead) {
+                ASSERT_LE(m.MovieBytes, m.DeclaredLength) << cut;
+            }
+        }
+    }
+    // Only the zlib checksum is missing: every byte of the movie inflated, yet the stream has not ended.
+    const Bytes cws = Made('C');
+    const TMovieInfo m = CheckMovie(Bytes(cws.begin(), cws.end() - 1));
+    EXPECT_EQ(m.Verdict, TMovieVerdict::CutShort);
+    EXPECT_EQ(m.MovieBytes, m.DeclaredLength);
+}
+
+TEST(MovieCheck, LyingHeadersAreCutShortOrDamagedWithoutWorkBeyondTheFile)
+{
+    Bytes fws = Made('F');
+    PutLE32(fws, 4, 0xFFFFFFFF);
+    TMovieInfo m = CheckMovie(fws);
+    EXPECT_EQ(m.Verdict, TMovieVerdict::CutShort);
+    EXPECT_EQ(m.MovieBytes, fws.size());
+    PutLE32(fws, 4, 12);  // shorter than the header with its stage
+    EXPECT_EQ(CheckMovie(fws).Fault, TMovieFault::LengthBelowHeader);
+    PutLE32(fws, 4, 100);  // bytes after the movie's end do not spoil it
+    EXPECT_EQ(CheckMovie(fws).Verdict, TMovieVerdict::Complete);
+
+    const Bytes cws = Made('C');
+    const uint32_t length = 8 + 9 + 4 + 300;
+    const struct {
+        uint32_t Declared;
+        TMovieFault Fault;
+        uint64_t Inflated;
+    } lies[] = {{length + 1, TMovieFault::EndsEarly, length},
+                {0xFFFFFFFF, TMovieFault::EndsEarly, length},
+                {length - 1, TMovieFault::LongerThanDeclared, length},
+                {20, TMovieFault::LongerThanDeclared, 21},  // inflating stops one byte past the claim
+                {7, TMovieFault::LengthBelowHeader, 8}};
+    for (const auto& lie : lies) {
+        Bytes b = cws;
+        PutLE32(b, 4, lie.Declared);
+        m = CheckMovie(b);
+        EXPECT_EQ(m.Verdict, TMovieVerdict::Damaged) << lie.Declared;
+        EXPECT_EQ(m.Fault, lie.Fault) << lie.Declared;
+        EXPECT_EQ(m.MovieBytes, lie.Inflated) << lie.Declared;
+    }
+    for (size_t at : {size_t{8}, cws.size() - 1}) {  // the zlib header, the checksum
+        Bytes b = cws;
+        b[at] ^= 0x5A;
+        EXPECT_EQ(CheckMovie(b).Fault, TMovieFault::BrokenData) << at;
+    }
+
+    Bytes zws = Made('Z');
+    PutLE32(zws, 8, static_cast<uint32_t>(zws.size()));  // 17 bytes more than there are
+    m = CheckMovie(zws);
+    EXPECT_EQ(m.Verdict, TMovieVerdict::CutShort);
+    EXPECT_EQ(m.CompressedBytes, zws.size() - 17);
+    PutLE32(zws, 4, 3);
+    EXPECT_EQ(CheckMovie(zws).Fault, TMovieFault::LengthBelowHeader);
+}
+
+TEST(MovieCheck, StageFieldsOfAnyWidthAndSignAndARectRunningOffTheEnd)
+{
+    TMovieSpec spec;
+    spec.XMin = -200;
+    spec.XMax = 10801;  // 550.05 pixels
+    spec.YMin = -(1 << 29);
+    spec.YMax = (1 << 29) + 30;  // 31-bit fields: a RECT of 17 bytes
+    spec.FrameRate = 0x0C80;
+    const Bytes file = MakeMovie(spec, {});
+    TMovieInfo m = CheckMovie(file);
+    EXPECT_EQ(m.Verdict, TMovieVerdict::Complete);
+    EXPECT_EQ(m.StageXMin, -200);
+    EXPECT_EQ(m.StageWidth(), 550);
+    EXPECT_EQ(m.StageYMin, -(1 << 29));
+    EXPECT_EQ(m.StageHeight(), 53687093);
+    EXPECT_EQ(m.FrameRate, 0x0C80);
+
+    // The field width alone claims 31 bits per value; the file ends inside them.
+    const uint8_t shortRect[] = {'F', 'W', 'S', 6, 40, 0, 0, 0, 0xF8, 0, 0, 0, 1, 2};
+    m = CheckMovie(shortRect);
+    EXPECT_EQ(m.Verdict, TMovieVerdict::CutShort);
+    EXPECT_FALSE(m.HasStage);
+
+    for (const char* other : {"fws\x0a", "<html>", "GWS\x09", "CW"})
+        EXPECT_EQ(CheckMovie({reinterpret_cast<const uint8_t*>(other), std::strlen(other)}).Verdict,
+                  TMovieVerdict::NoMovie)
+            << other;
+}
