@@ -29,7 +29,7 @@ namespace {
 
 bool __stdcall NoHook(HWND) { return true; }
 bool __stdcall NoUnhook() { return true; }
-BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAA) { return TRUE; }
+BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAW) { return TRUE; }
 
 double MedianMsPerCall(int calls, const std::function<void()>& call)
 {

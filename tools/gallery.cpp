@@ -471,7 +471,7 @@ void ShowWesternSystem(const std::string& folder)
     main->PopupMenu1->Popup(main->Left() + 60, main->Top() + 40);
     g_openCapture = "box-cp1252";
     SetTimer(nullptr, 0, 300, CaptureBox);
-    ShowMessage(CachedFileNotFlashReport("C:\\我的动画\\片头.swf"));
+    ShowMessage(CachedFileReport("C:\\我的动画\\片头.swf", TMovieInfo{}));
     Application()->FreeForms();
 }
 

@@ -696,12 +696,12 @@ TEST_F(SaveFlow, DownloadedMovieCutShortIsReportedWithAndWithoutALength)
     for (const char* length : {"", "&length=0"}) {
         SCOPED_TRACE(length);
         ASSERT_TRUE(Save("/movie/" + UniqueKey("short") + "?n=50000&cut=20000" + length, true));
-        ExpectOneBoxSaying({"200", "Flash 9 动画不完整", "声明 50000 字节", "只有 20000 字节", target_});
+        ExpectOneBoxSaying({"200", "Flash 9 动画不完整", "声明 50000 字节", "只有 20000 字节", ToNarrow(target_)});
         EXPECT_EQ(ReadWholeFile(target_).size(), 20000u);
     }
     ASSERT_TRUE(Save("/movie/" + UniqueKey("shortc") + "?n=50000&sig=C&cut=400&length=0", true));
     SCOPED_TRACE("compressed");
-    ExpectOneBoxSaying({"不完整", "解压后 50000 字节", target_});
+    ExpectOneBoxSaying({"不完整", "解压后 50000 字节", ToNarrow(target_)});
     ASSERT_TRUE(Save("/movie/" + UniqueKey("whole") + "?n=50000&sig=C", true));
     ExpectOneBalloon("已保存 saved?.swf", "Flash 9, 550 x 400, 24 帧/秒, 120 帧, ");
 }
