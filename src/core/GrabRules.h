@@ -1,0 +1,58 @@
+#pragma once
+// Text rules of the whole-page grab that need no window: which markup names a
+// Flash movie, which cached entry holds one, what host and what key an address
+// has, the file name a movie is saved under, and the texts the user reads.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// What an EMBED or OBJECT element says about itself in its markup.
+struct TMovieMarkup {
+    std::string Tag;         // as the browser gives it, any case
+    std::string Type;        // the type attribute
+    std::string Src;         // EMBED's src
+    std::string Data;        // OBJECT's data
+    std::string ClassId;     // OBJECT's classid
+    std::string MovieParam;  // OBJECT's PARAM named "movie" (or "src")
+};
+
+// An element names a movie when it is an EMBED with the Flash type or a
+// source ending in ".swf", or an OBJECT with the Flash type, the Flash class id
+// or a data or movie parameter ending in ".swf". Its address is the first of
+// src, data and the movie parameter that is not empty; an empty address means
+// a movie without a source. Nothing for any other element.
+std::optional<std::string> MarkupMovieAddress(const TMovieMarkup& m);
+
+// "application/x-shockwave-flash", in any case, parameters after ";" ignored.
+bool IsFlashContentType(std::string_view type);
+// The path of the address (query and fragment left out) ends in ".swf", any case.
+bool PathEndsWithSwf(std::string_view url);
+// The value of the Content-Type line of raw response headers; empty without one.
+std::string HeaderContentType(std::string_view headers);
+
+// Whether a cache entry holds a movie: its headers or address say so, or say
+// it cannot (a type of its own that is not Flash), or only the file's first
+// bytes can tell (no type, or a generic binary one).
+enum class TCacheVerdict { Movie, NotMovie, LookAtFile };
+TCacheVerdict CacheEntryVerdict(std::string_view url, std::string_view headers);
+
+// The host of an absolute address in lower case, without user, password and
+// port; empty when the address has no "scheme://host".
+std::string UrlHost(std::string_view url);
+// The key under which two addresses are the same movie: scheme and host in
+// lower case, the default port of http dropped, the fragment left out.
+std::string MovieAddressKey(std::string_view url);
+
+// The file name for a movie's address: its last path segment, with characters
+// Windows forbids replaced by "_", trailing dots and spaces dropped, a device
+// name (CON, NUL, COM1, ...) given a leading "_", at most maxBytes bytes (never
+// cutting a double-byte character of code page 936) and ".swf" added when the
+// name does not end in it. "movie.swf" when nothing is left.
+std::string SafeMovieFileName(std::string_view url, size_t maxBytes = 100);
+// name, else "stem (2).ext", "stem (3).ext", ... the first one taken() refuses.
+std::string UniqueFileName(const std::string& name, const std::function<bool(const std::string&)>& taken);
+
+// The status line below the list: how many movies, and what could not be read.
+std::string GrabStatusText(size_t movies, int deniedFrames, int withoutSource);
