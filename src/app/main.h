@@ -48,6 +48,7 @@ public:
     // Components, in declaration order.
     TSaveDialog* SaveDialog1 = nullptr;
     TIECache* IECache1 = nullptr;
+    TMenuItem* A1 = nullptr;  // the whole-page grab, first in the menu
     TMenuItem* Q1 = nullptr;
     TMenuItem* N1 = nullptr;
     TMenuItem* H1 = nullptr;
@@ -101,6 +102,7 @@ public:
     void suitempbtnSrcClick(TObject* Sender);
     void suitempbtnAboutClick(TObject* Sender);
     void suitempbtnQuitClick(TObject* Sender);
+    void A1Click(TObject* Sender);
     void Q1Click(TObject* Sender);
     void H1Click(TObject* Sender);
     void WMTrayNotify(TMessage& m);
@@ -134,6 +136,8 @@ private:
     void DownloadEnded(TMFHttpGet* request);
     void ShowSaveReports();
     void SetTrayTip(const std::string& tip);
+    // The browser content window the cursor was over last, while it is still open.
+    HWND LastPageWindow() const;
 
     TfrmGet* frmGet_ = nullptr;    // not owned
     TfrmView* frmView_ = nullptr;  // not owned

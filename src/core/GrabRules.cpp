@@ -1,5 +1,8 @@
 #include "GrabRules.h"
 
+#include "MovieUrl.h"
+#include "SaveReport.h"
+
 #include <algorithm>
 #include <array>
 
@@ -132,6 +135,21 @@ TCacheVerdict CacheEntryVerdict(std::string_view url, std::string_view headers)
     return TCacheVerdict::NotMovie;
 }
 
+std::string AbsoluteMovieAddress(std::string_view documentUrl, std::string_view address)
+{
+    address = Trim(address);
+    if (documentUrl.empty() || address.empty()) return {};
+    const size_t colon = address.find("://");
+    const bool hasScheme = colon != std::string_view::npos && colon > 0 &&
+                           address.substr(0, colon).find_first_of("/?#") == std::string_view::npos;
+    if (hasScheme) return std::string(address);
+    const auto a = AuthorityOf(documentUrl);
+    if (a && address.starts_with("//")) return std::string(documentUrl.substr(0, a->begin - 2)) + std::string(address);
+    if (a && address.starts_with("/")) return std::string(documentUrl.substr(0, a->end)) + std::string(address);
+    const auto joined = ResolveMovieURL(documentUrl, address);
+    return joined ? joined->MovieURL : std::string();
+}
+
 std::string UrlHost(std::string_view url)
 {
     const auto a = AuthorityOf(url);
@@ -197,5 +215,38 @@ std::string GrabStatusText(size_t movies, int deniedFrames, int withoutSource)
     std::string text = "找到 " + std::to_string(movies) + " 个Flash";
     if (deniedFrames > 0) text += "，" + std::to_string(deniedFrames) + " 个框架无法读取";
     if (withoutSource > 0) text += "，" + std::to_string(withoutSource) + " 个Flash元素没有地址";
+    return text;
+}
+
+std::string DownloadFailureReason(const TDownloadOutcome& o)
+{
+    const bool success = o.Status >= 200 && o.Status < 300;
+    switch (o.End) {
+    case TDownloadEnd::EndOfData:
+        if (!success) return "服务器回答 " + std::to_string(o.Status);
+        if (!DownloadComplete(o))
+            return "只收到 " + std::to_string(o.Received) + " / " + std::to_string(o.ContentLength) + " 字节";
+        return {};
+    case TDownloadEnd::Unreachable: return "无法连接服务器";
+    case TDownloadEnd::Refused: return "服务器拒绝了用户名和密码";
+    case TDownloadEnd::NoContentType: return "服务器的回答没有内容类型";
+    case TDownloadEnd::ReadFailed: return "下载中断";
+    case TDownloadEnd::Stopped: return "下载被停止";
+    case TDownloadEnd::BadAnswer: return "服务器的回答无法识别";
+    case TDownloadEnd::FileError: return "无法写入文件";
+    case TDownloadEnd::Running: break;
+    }
+    return "下载没有结束";
+}
+
+std::string GrabReportText(const TGrabSummary& s)
+{
+    std::string text = "已保存 " + std::to_string(s.Saved) + " 个Flash文件";
+    if (s.FromCache > 0) text += "（其中 " + std::to_string(s.FromCache) + " 个来自缓存）";
+    text += "。";
+    for (const std::string& file : s.NotMovies) text += "\r\n不是Flash文件（已保留）：" + file;
+    if (!s.Failures.empty()) text += "\r\n" + std::to_string(s.Failures.size()) + " 个没有保存：";
+    for (const auto& [address, reason] : s.Failures) text += "\r\n" + address + "：" + reason;
+    if (s.NotStarted > 0) text += "\r\n已取消，" + std::to_string(s.NotStarted) + " 个没有保存。";
     return text;
 }

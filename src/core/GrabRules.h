@@ -7,6 +7,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+struct TDownloadOutcome;
 
 // What an EMBED or OBJECT element says about itself in its markup.
 struct TMovieMarkup {
@@ -38,6 +42,14 @@ std::string HeaderContentType(std::string_view headers);
 enum class TCacheVerdict { Movie, NotMovie, LookAtFile };
 TCacheVerdict CacheEntryVerdict(std::string_view url, std::string_view headers);
 
+// A movie's address made absolute against its document's address: relative
+// paths as the save flow joins them (ResolveMovieURL); an address with a scheme
+// of its own stays as it is, one starting with "//" takes the document's
+// scheme and one starting with "/" the document's server, as a browser reads
+// them (the save flow would join both to the document's folder and miss the
+// movie). Empty when either is empty.
+std::string AbsoluteMovieAddress(std::string_view documentUrl, std::string_view address);
+
 // The host of an absolute address in lower case, without user, password and
 // port; empty when the address has no "scheme://host".
 std::string UrlHost(std::string_view url);
@@ -56,3 +68,17 @@ std::string UniqueFileName(const std::string& name, const std::function<bool(con
 
 // The status line below the list: how many movies, and what could not be read.
 std::string GrabStatusText(size_t movies, int deniedFrames, int withoutSource);
+
+// Why a download of the whole-page grab failed, in the user's words; empty
+// when it came to its end with every byte of a 2xx answer.
+std::string DownloadFailureReason(const TDownloadOutcome& o);
+
+// What the box at the end of a whole-page save says.
+struct TGrabSummary {
+    int Saved = 0;
+    int FromCache = 0;  // of Saved
+    std::vector<std::string> NotMovies;  // saved files that are no Flash movie (kept)
+    std::vector<std::pair<std::string, std::string>> Failures;  // address, reason
+    int NotStarted = 0;  // left when the user cancelled
+};
+std::string GrabReportText(const TGrabSummary& s);

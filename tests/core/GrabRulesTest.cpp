@@ -1,5 +1,6 @@
 #include "GrabList.h"
 #include "GrabRules.h"
+#include "SaveReport.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,18 @@ TEST(CacheEntryVerdict, TypeOrPathDecidesAndOnlyGenericTypesLookAtTheFile)
               TCacheVerdict::LookAtFile);
     EXPECT_EQ(CacheEntryVerdict("http://h/logo.gif", "Content-Type: image/gif\r\n"), TCacheVerdict::NotMovie);
     EXPECT_EQ(CacheEntryVerdict("http://h/x.swf.html", "Content-Type: text/html\r\n"), TCacheVerdict::NotMovie);
+}
+
+TEST(AbsoluteMovieAddress, RootAndSchemeRelativeAsABrowserReadsThemOtherwiseAsTheSaveFlowJoins)
+{
+    const char* page = "http://www.site.test:8080/a/b/page.htm?q=1";
+    EXPECT_EQ(AbsoluteMovieAddress(page, "/site/movies/b.swf"), "http://www.site.test:8080/site/movies/b.swf");
+    EXPECT_EQ(AbsoluteMovieAddress(page, "//cdn.test/x.swf"), "http://cdn.test/x.swf");
+    EXPECT_EQ(AbsoluteMovieAddress(page, "https://cdn.test/x.swf"), "https://cdn.test/x.swf");
+    EXPECT_EQ(AbsoluteMovieAddress(page, " ../x.swf"), "http://www.site.test:8080/a/x.swf");
+    EXPECT_EQ(AbsoluteMovieAddress(page, "m/x.swf?a=b://c"), "http://www.site.test:8080/a/b/m/x.swf?a=b://c");
+    EXPECT_EQ(AbsoluteMovieAddress(page, ""), "");
+    EXPECT_EQ(AbsoluteMovieAddress("", "x.swf"), "");
 }
 
 TEST(UrlHostAndKey, SameMovieWhateverTheCaseOfHostPortOrFragment)
@@ -112,4 +125,37 @@ TEST(GrabStatusText, NamesOnlyWhatWasSkipped)
     EXPECT_EQ(GrabStatusText(3, 0, 0), "找到 3 个Flash");
     EXPECT_EQ(GrabStatusText(2, 1, 0), "找到 2 个Flash，1 个框架无法读取");
     EXPECT_EQ(GrabStatusText(0, 2, 1), "找到 0 个Flash，2 个框架无法读取，1 个Flash元素没有地址");
+}
+
+TEST(DownloadFailureReason, OnlyACompleteSuccessfulAnswerIsNoFailure)
+{
+    TDownloadOutcome o;
+    o.End = TDownloadEnd::EndOfData;
+    o.Status = 200;
+    o.LengthKnown = true;
+    o.ContentLength = 10;
+    o.Received = 10;
+    EXPECT_EQ(DownloadFailureReason(o), "");
+    o.Received = 4;
+    EXPECT_EQ(DownloadFailureReason(o), "只收到 4 / 10 字节");
+    o.Status = 404;
+    EXPECT_EQ(DownloadFailureReason(o), "服务器回答 404");
+    o.End = TDownloadEnd::Unreachable;
+    EXPECT_EQ(DownloadFailureReason(o), "无法连接服务器");
+    o.End = TDownloadEnd::Running;
+    EXPECT_EQ(DownloadFailureReason(o), "下载没有结束");
+}
+
+TEST(GrabReportText, CountsCacheCopiesAndListsEveryFailure)
+{
+    TGrabSummary s;
+    s.Saved = 3;
+    s.FromCache = 2;
+    s.NotMovies = {"C:\\f\\x.swf"};
+    s.Failures = {{"http://h/a.swf", "服务器回答 404"}};
+    s.NotStarted = 2;
+    EXPECT_EQ(GrabReportText(s),
+              "已保存 3 个Flash文件（其中 2 个来自缓存）。\r\n不是Flash文件（已保留）：C:\\f\\x.swf\r\n"
+              "1 个没有保存：\r\nhttp://h/a.swf：服务器回答 404\r\n已取消，2 个没有保存。");
+    EXPECT_EQ(GrabReportText(TGrabSummary{}), "已保存 0 个Flash文件。");
 }
