@@ -103,6 +103,8 @@ public:
     void suitempbtnAboutClick(TObject* Sender);
     void suitempbtnQuitClick(TObject* Sender);
     void A1Click(TObject* Sender);
+    // The browser content window the cursor was over last, while it is still open.
+    HWND LastPageWindow() const;
     void Q1Click(TObject* Sender);
     void H1Click(TObject* Sender);
     void WMTrayNotify(TMessage& m);
@@ -136,8 +138,6 @@ private:
     void DownloadEnded(TMFHttpGet* request);
     void ShowSaveReports();
     void SetTrayTip(const std::string& tip);
-    // The browser content window the cursor was over last, while it is still open.
-    HWND LastPageWindow() const;
 
     TfrmGet* frmGet_ = nullptr;    // not owned
     TfrmView* frmView_ = nullptr;  // not owned

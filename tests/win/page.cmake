@@ -8,6 +8,7 @@ add_executable(page_tests
   ${CMAKE_CURRENT_LIST_DIR}/PageToolbarTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PageMainFormTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PageWalkTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PageGrabAllTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FetchFakeCache.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FetchTestSupport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TestSupport.cpp
