@@ -13,6 +13,7 @@ cd "$VK_BUILD/x86_64/bin"
 "$WINE64" ./startup_bench.exe </dev/null
 "$WINE64" ./hook_report_bench.exe </dev/null
 "$WINE64" ./hit_test_bench.exe </dev/null
+"$WINE64" ./grab_all_bench.exe </dev/null
 "$WINE64" ./skin_bench.exe </dev/null
 "$WINE64" ./control_paint_bench.exe </dev/null
 

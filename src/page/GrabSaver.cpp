@@ -161,8 +161,8 @@ void TGrabSaver::DownloadEnded(TMFHttpGet* request)
 void TGrabSaver::Finish(TGrabJob& job)
 {
     if (job.State == TGrabState::Saved) job.NotMovie = !IsMovieFile(job.File);
-    if (job.State == TGrabState::Failed && job.FromCache == false && !job.File.empty() && Exists(job.File)) {
-        // An empty reservation left by a failure before any byte was written.
+    if (job.State == TGrabState::Failed && !job.File.empty() && Exists(job.File)) {
+        // The empty reservation of a movie that failed before any byte was written.
         WIN32_FILE_ATTRIBUTE_DATA data{};
         if (GetFileAttributesExA(job.File.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow == 0 &&
             data.nFileSizeHigh == 0)
