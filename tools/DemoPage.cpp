@@ -3,10 +3,12 @@
 // serves the test fixture's page objects to other processes through the same
 // Active Accessibility route a browser answers, and paints itself like a page.
 //
-//   DemoPage PAGE_URL MOVIE_PATH [--frame FRAME_URL FRAME_MOVIE_PATH]
+//   DemoPage PAGE_URL MOVIE_PATH [--frame FRAME_URL FRAME_MOVIE_PATH] [--more N]
 //            [--prime-cache MOVIE_URL FILE]... [--seconds N]
 //
 // --frame adds an IFRAME showing a document of its own with a second movie.
+// --more N adds N further movies (EMBED markup only) to the page and to the
+// IFRAME's document, for the benchmark of a walk across processes.
 // --prime-cache (any number of times) puts FILE into the URL cache under
 // MOVIE_URL first, as a browser that showed the page would have; an entry no
 // element names stands for a movie the page's movie loaded at run time. The page ends after N seconds
@@ -146,10 +148,13 @@ int main(int argc, char** argv)
     int seconds = 600;
     std::vector<std::pair<std::string, std::string>> primes;  // URL, file
     std::string frameUrl, frameMovie;
+    int more = 0;
     for (int i = 3; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--prime-cache") && i + 2 < argc) {
             primes.emplace_back(argv[i + 1], argv[i + 2]);
             i += 2;
+        } else if (!std::strcmp(argv[i], "--more") && i + 1 < argc) {
+            more = std::atoi(argv[++i]);
         } else if (!std::strcmp(argv[i], "--frame") && i + 2 < argc) {
             frameUrl = argv[++i];
             frameMovie = argv[++i];
@@ -177,6 +182,11 @@ int main(int argc, char** argv)
             page.AddFlash(RECT{0, 0, 80, 300}, Wide(frameMovie.c_str()), false);
             page.BuildIn(0);
         }
+        for (int i = 0; i < more; ++i) {
+            page.BuildIn(!frameUrl.empty() && i % 2 ? 1 : 0);
+            page.AddEmbed(RECT{0, 0, 0, 0}, {{L"src", L"more/m" + std::to_wstring(i) + L".swf"}});
+        }
+        page.BuildIn(0);
         page.AddElement(RECT{0, 0, 10000, 10000}, L"BODY", L"<body>...</body>");
         g_contentProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(page.ContentWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ContentProc)));

@@ -73,12 +73,10 @@ ComPtr<IHTMLDocument2> FrameDocument(IHTMLElement* frame)
 
 TPageWalkResult TPageWalk::Run(IHTMLDocument2* page)
 {
-    // Under Wine each new proxy of a page in another process reads the
-    // browser's type library again unless it stays loaded: hold it for the walk.
     static const GUID kBrowserTypeLibrary = {
         0x3050f1c5, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
     ComPtr<ITypeLib> keepLoaded;
-    LoadRegTypeLib(kBrowserTypeLibrary, 4, 0, LOCALE_NEUTRAL, keepLoaded.put());
+    if (KeepBrowserTypeLibrary) LoadRegTypeLib(kBrowserTypeLibrary, 4, 0, LOCALE_NEUTRAL, keepLoaded.put());
     result_ = TPageWalkResult{};
     seen_.clear();
     WalkDocument(page, 0);

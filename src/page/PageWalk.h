@@ -28,6 +28,11 @@ public:
     // elements that fail are counted in the result.
     TPageWalkResult Run(IHTMLDocument2* page);
 
+    // Under Wine each new proxy of a page in another process reads the
+    // browser's type library again unless it stays loaded, so the walk holds
+    // it; the benchmark turns this off to measure the difference.
+    bool KeepBrowserTypeLibrary = true;
+
 private:
     void WalkDocument(IHTMLDocument2* document, int depth);
     void WalkMovies(IHTMLElementCollection* all, const std::string& base, TFoundIn found);
