@@ -157,8 +157,11 @@ std::string UrlHost(std::string_view url)
     std::string_view host = url.substr(a->begin, a->end - a->begin);
     const size_t at = host.rfind('@');
     if (at != std::string_view::npos) host.remove_prefix(at + 1);
-    if (!host.starts_with('[')) host = host.substr(0, host.find(':'));
-    return LowerCase(host);
+    std::string server = LowerCase(host);
+    const std::string scheme = LowerCase(url.substr(0, a->begin));
+    if (scheme == "http://" && server.ends_with(":80")) server.resize(server.size() - 3);
+    if (scheme == "https://" && server.ends_with(":443")) server.resize(server.size() - 4);
+    return server;
 }
 
 std::string MovieAddressKey(std::string_view url)

@@ -50,8 +50,11 @@ TCacheVerdict CacheEntryVerdict(std::string_view url, std::string_view headers);
 // movie). Empty when either is empty.
 std::string AbsoluteMovieAddress(std::string_view documentUrl, std::string_view address);
 
-// The host of an absolute address in lower case, without user, password and
-// port; empty when the address has no "scheme://host".
+// The server of an absolute address: its host in lower case with the port
+// when it is not the scheme's default (another port is another site; a cache
+// holding the same host's movies from other ports, as a test server's earlier
+// runs leave them, does not count), without user and password; empty when the
+// address has no "scheme://host".
 std::string UrlHost(std::string_view url);
 // The key under which two addresses are the same movie: scheme and host in
 // lower case, the default port of http dropped, the fragment left out.

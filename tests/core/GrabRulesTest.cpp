@@ -51,8 +51,10 @@ TEST(AbsoluteMovieAddress, RootAndSchemeRelativeAsABrowserReadsThemOtherwiseAsTh
 
 TEST(UrlHostAndKey, SameMovieWhateverTheCaseOfHostPortOrFragment)
 {
-    EXPECT_EQ(UrlHost("http://user:pw@WWW.Example.com:8080/a.swf"), "www.example.com");
-    EXPECT_EQ(UrlHost("https://cdn.example.com"), "cdn.example.com");
+    EXPECT_EQ(UrlHost("http://user:pw@WWW.Example.com:8080/a.swf"), "www.example.com:8080");
+    EXPECT_EQ(UrlHost("http://WWW.Example.com:80/a.swf"), UrlHost("http://www.example.com/b.swf"));
+    EXPECT_EQ(UrlHost("https://cdn.example.com:443"), "cdn.example.com");
+    EXPECT_EQ(UrlHost("https://cdn.example.com:80/x"), "cdn.example.com:80");
     EXPECT_EQ(UrlHost("movies/a.swf"), "");
     EXPECT_EQ(MovieAddressKey("HTTP://Example.COM:80/M/a.swf#top"), MovieAddressKey("http://example.com/M/a.swf"));
     EXPECT_NE(MovieAddressKey("http://example.com/M/a.swf"), MovieAddressKey("http://example.com/m/a.swf"));
@@ -95,12 +97,13 @@ TEST(GrabList, OneRowPerAddressCachedCopiesJoinAndOnlyWantedHostsAddRows)
 {
     TGrabList list;
     list.AddHost("http://www.site.test/index.html");
-    list.AddHost("http://frames.site.test:81/inner.html");
+    list.AddHost("http://frames.site.test/inner.html");
     EXPECT_TRUE(list.AddElement("http://www.site.test/a.swf", TFoundIn::Page));
     EXPECT_FALSE(list.AddElement("HTTP://WWW.SITE.TEST:80/a.swf#x", TFoundIn::Frame));
     EXPECT_TRUE(list.AddElement("http://other.test/b.swf", TFoundIn::Frame));
     EXPECT_TRUE(list.HostWanted("http://FRAMES.site.test/x"));
     EXPECT_FALSE(list.HostWanted("http://elsewhere.test/x"));
+    EXPECT_FALSE(list.HostWanted("http://www.site.test:8080/x")) << "another port is another server";
 
     list.AddCacheEntry("http://www.site.test/a.swf", "C:\\cache\\a.swf", 1234, true);
     list.AddCacheEntry("http://www.site.test/a.swf#again", "C:\\cache\\a[2].swf", 1, true);  // the first copy stays
