@@ -39,9 +39,13 @@ MOVIE_URL="http://127.0.0.1:$PORT/movies/sample.swf"
 vk_log "demo server on 127.0.0.1:$PORT serving $DEMO"
 
 cd "$BIN"
-# The demo page, with the movie already in the URL cache as a browser would have it.
-"$WINE64" ./DemoPage.exe "$PAGE" "movies/sample.swf" --prime-cache "$MOVIE_URL" \
-    "Z:$DEMO/movies/sample.swf" --seconds 3600 </dev/null >"$OUT/demopage.log" 2>&1 &
+# The demo page, with the movie already in the URL cache as a browser would have
+# it, a second movie in an IFRAME, and a third only in the cache: the one the
+# first movie "loaded" at run time.
+"$WINE64" ./DemoPage.exe "$PAGE" "movies/sample.swf" --frame "http://127.0.0.1:$PORT/frame.html" \
+    "movies/inner.swf" --prime-cache "$MOVIE_URL" "Z:$DEMO/movies/sample.swf" \
+    --prime-cache "http://127.0.0.1:$PORT/movies/loaded.swf" "Z:$DEMO/movies/loaded.swf" \
+    --seconds 3600 </dev/null >"$OUT/demopage.log" 2>&1 &
 VK_PIDS+=($!)
 "${PROBE[@]}" wait VendrakeFakePage 20000 </dev/null || { vk_log "the demo page did not show"; exit 1; }
 "$WINE64" ./Vendrake.exe </dev/null >/dev/null 2>&1 &
@@ -122,6 +126,41 @@ sleep 0.5
 sleep 0.3
 shot main-window-option
 grab download || status=1
+
+# The whole page at once: the notification-area menu's first item lists every
+# movie of the page (the IFRAME's and the cache-only one too) in a window of its
+# own; Save puts them into the folder of the last save, the output folder.
+grab_all() {
+    "${PROBE[@]}" hover 850 150 </dev/null
+    "${PROBE[@]}" hover 300 250 </dev/null
+    sleep 0.5
+    local try left top listed=0
+    for try in 1 2 3; do
+        "${PROBE[@]}" post TfrmMain 0x420 200 0x204 </dev/null
+        "${PROBE[@]}" wait "#32768" 3000 </dev/null || continue
+        read -r left top _ _ < <("${PROBE[@]}" rect "#32768" </dev/null | tr -d '\r')
+        [ -n "$left" ] || continue
+        "${PROBE[@]}" click $((left + 40)) $((top + 10)) </dev/null
+        if "${PROBE[@]}" wait TfrmGrabAll 10000 </dev/null; then listed=1; break; fi
+    done
+    [ $listed = 1 ] || { vk_log "grab-all: the menu item never opened the list window"; return 1; }
+    sleep 1; shot grab-all-list
+    "${PROBE[@]}" press TfrmGrabAll "保存(&S)" </dev/null
+    "${PROBE[@]}" wait "#32770" 30000 </dev/null || { vk_log "grab-all: no report at the end"; return 1; }
+    sleep 0.5; shot grab-all-saved
+    "${PROBE[@]}" close "#32770" 5000 </dev/null
+    local m bad=0
+    for m in sample inner loaded; do
+        if cmp -s "$OUT/$m.swf" "$DEMO/movies/$m.swf"; then
+            vk_log "grab-all: saved $OUT/$m.swf, byte-identical to the served movie"
+        else
+            vk_log "grab-all: $OUT/$m.swf is missing or differs from the served movie"; bad=1
+        fi
+    done
+    "${PROBE[@]}" close TfrmGrabAll 5000 </dev/null
+    return $bad
+}
+grab_all || status=1
 
 "${PROBE[@]}" close TfrmMain 10000 </dev/null
 for _ in $(seq 1 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done

@@ -3,10 +3,15 @@
 // serves the test fixture's page objects to other processes through the same
 // Active Accessibility route a browser answers, and paints itself like a page.
 //
-//   DemoPage PAGE_URL MOVIE_PATH [--prime-cache MOVIE_URL FILE] [--seconds N]
+//   DemoPage PAGE_URL MOVIE_PATH [--frame FRAME_URL FRAME_MOVIE_PATH] [--more N]
+//            [--prime-cache MOVIE_URL FILE]... [--seconds N]
 //
-// --prime-cache puts FILE into the URL cache under MOVIE_URL first, as a
-// browser that showed the page would have. The page ends after N seconds
+// --frame adds an IFRAME showing a document of its own with a second movie.
+// --more N adds N further movies (EMBED markup only) to the page and to the
+// IFRAME's document, for the benchmark of a walk across processes.
+// --prime-cache (any number of times) puts FILE into the URL cache under
+// MOVIE_URL first, as a browser that showed the page would have; an entry no
+// element names stands for a movie the page's movie loaded at run time. The page ends after N seconds
 // (default 600) or when its window closes.
 #include "FakePage.h"
 
@@ -17,11 +22,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
 constexpr RECT kPageRect{40, 40, 700, 520};     // the content window on the screen
 constexpr RECT kMovieRect{150, 90, 550, 390};   // the movie, in the content window
+constexpr RECT kFrameRect{570, 90, 650, 390};   // the IFRAME beside it
 constexpr UINT_PTR kLifeTimer = 1;
 
 WNDPROC g_contentProc = nullptr;
@@ -57,6 +65,8 @@ void PaintPage(HWND wnd)
     Text(dc, 20, 14, "Vendrake 演示页面", 26, RGB(255, 255, 255), true);
     Text(dc, 150, 410, "把鼠标移到上面的Flash动画上，会出现保存工具条。", 16, RGB(60, 60, 60));
     Text(dc, 150, 432, "Move the cursor onto the movie above: the grab toolbar appears.", 14, RGB(110, 110, 110));
+    Fill(dc, kFrameRect, RGB(220, 226, 236));
+    Text(dc, kFrameRect.left + 8, kFrameRect.top + 8, "IFRAME", 14, RGB(52, 101, 164), true);
     EndPaint(wnd, &ps);
 }
 
@@ -131,24 +141,32 @@ std::wstring Wide(const char* s)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: DemoPage PAGE_URL MOVIE_PATH [--prime-cache MOVIE_URL FILE] [--seconds N]\n");
+        std::fprintf(stderr, "usage: DemoPage PAGE_URL MOVIE_PATH [--frame FRAME_URL FRAME_MOVIE_PATH] "
+                             "[--prime-cache MOVIE_URL FILE]... [--seconds N]\n");
         return 2;
     }
     int seconds = 600;
-    std::string primeUrl, primeFile;
+    std::vector<std::pair<std::string, std::string>> primes;  // URL, file
+    std::string frameUrl, frameMovie;
+    int more = 0;
     for (int i = 3; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--prime-cache") && i + 2 < argc) {
-            primeUrl = argv[++i];
-            primeFile = argv[++i];
+            primes.emplace_back(argv[i + 1], argv[i + 2]);
+            i += 2;
+        } else if (!std::strcmp(argv[i], "--more") && i + 1 < argc) {
+            more = std::atoi(argv[++i]);
+        } else if (!std::strcmp(argv[i], "--frame") && i + 2 < argc) {
+            frameUrl = argv[++i];
+            frameMovie = argv[++i];
         } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
             seconds = std::atoi(argv[++i]);
         }
     }
     OleInitialize(nullptr);
     if (!RegisterFlashTypeLibrary()) std::fprintf(stderr, "DemoPage: could not register the type library\n");
-    if (!primeUrl.empty()) {
-        const bool primed = PrimeCache(primeUrl, primeFile);
-        std::printf("DemoPage: cache entry for %s %s\n", primeUrl.c_str(), primed ? "written" : "FAILED");
+    for (const auto& [url, file] : primes) {
+        const bool primed = PrimeCache(url, file);
+        std::printf("DemoPage: cache entry for %s %s\n", url.c_str(), primed ? "written" : "FAILED");
     }
     int rc = 0;
     {
@@ -157,6 +175,18 @@ int main(int argc, char** argv)
         TFakePage page(options);
         page.SetUrl(Wide(argv[1]));
         TFakeItem movie = page.AddFlash(kMovieRect, Wide(argv[2]), true);
+        if (!frameUrl.empty()) {
+            const TFakeDocId inner = page.AddFrameDocument(Wide(frameUrl.c_str()));
+            page.AddFrame(kFrameRect, L"IFRAME", Wide(frameUrl.c_str()), inner);
+            page.BuildIn(inner);
+            page.AddFlash(RECT{0, 0, 80, 300}, Wide(frameMovie.c_str()), false);
+            page.BuildIn(0);
+        }
+        for (int i = 0; i < more; ++i) {
+            page.BuildIn(!frameUrl.empty() && i % 2 ? 1 : 0);
+            page.AddEmbed(RECT{0, 0, 0, 0}, {{L"src", L"more/m" + std::to_wstring(i) + L".swf"}});
+        }
+        page.BuildIn(0);
         page.AddElement(RECT{0, 0, 10000, 10000}, L"BODY", L"<body>...</body>");
         g_contentProc = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(page.ContentWindow(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ContentProc)));

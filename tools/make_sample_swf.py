@@ -1,6 +1,8 @@
 """Writes a small valid SWF movie: header, one background colour, one frame.
 
-Usage: make_sample_swf.py OUT.swf
+Usage: make_sample_swf.py OUT.swf [TITLE]
+
+A different title gives a different file, so the demo's movies can be told apart.
 """
 import struct
 import sys
@@ -27,7 +29,8 @@ def main():
     body += struct.pack("<HH", 12 << 8, 1)              # 12 frames a second, one frame
     body += tag(9, bytes((0x33, 0x66, 0xCC)))            # SetBackgroundColor
     # Some payload so the file is not trivially small: a metadata-like text.
-    body += tag(77, ("<rdf:RDF><rdf:Description title='Vendrake sample movie'/>"
+    title = sys.argv[2] if len(sys.argv) > 2 else "Vendrake sample movie"
+    body += tag(77, ("<rdf:RDF><rdf:Description title='" + title + "'/>"
                      "</rdf:RDF>" + " " * 200).encode())
     body += tag(1, b"")                                   # ShowFrame
     body += tag(0, b"")                                   # End

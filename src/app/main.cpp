@@ -93,6 +93,7 @@ void TfrmMain::BuildMenu()
         i->OnClick = std::move(click);
         return i;
     };
+    A1 = item("A1", "抓取整页Flash(&A)...", [this](TObject* s) { A1Click(s); });
     Q1 = item("Q1", "设置(&Q)", [this](TObject* s) { Q1Click(s); });
     N1 = item("N1", "-", nullptr);
     H1 = item("H1", "退出(&H)", [this](TObject* s) { H1Click(s); });
@@ -142,6 +143,7 @@ void TfrmMain::BuildLayout()
     PopupMenu1->SetFontSize(8);
     PopupMenu1->SetFontCharset(DEFAULT_CHARSET);
     PopupMenu1->SetUseSystemFont(true);
+    PopupMenu1->Items()->Add(A1);
     PopupMenu1->Items()->Add(Q1);
     PopupMenu1->Items()->Add(N1);
     PopupMenu1->Items()->Add(H1);
@@ -323,6 +325,7 @@ void TfrmMain::WMTrayNotify(TMessage& m)
         POINT p{};
         GetCursorPos(&p);
         SetForegroundWindow(Handle());  // so the menu closes when the user clicks elsewhere
+        A1->SetEnabled(LastPageWindow() != nullptr);
         PopupMenu1->Popup(p.x, p.y);
         break;
     }

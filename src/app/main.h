@@ -51,6 +51,7 @@ public:
     // Components, in declaration order.
     TSaveDialog* SaveDialog1 = nullptr;
     TIECache* IECache1 = nullptr;
+    TMenuItem* A1 = nullptr;  // the whole-page grab, first in the menu
     TMenuItem* Q1 = nullptr;
     TMenuItem* N1 = nullptr;
     TMenuItem* H1 = nullptr;
@@ -104,6 +105,9 @@ public:
     void suitempbtnSrcClick(TObject* Sender);
     void suitempbtnAboutClick(TObject* Sender);
     void suitempbtnQuitClick(TObject* Sender);
+    void A1Click(TObject* Sender);
+    // The browser content window the cursor was over last, while it is still open.
+    HWND LastPageWindow() const;
     void Q1Click(TObject* Sender);
     void H1Click(TObject* Sender);
     void WMTrayNotify(TMessage& m);

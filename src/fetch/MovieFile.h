@@ -7,3 +7,7 @@
 
 // A file that cannot be opened is judged as empty: no movie.
 TMovieInfo CheckMovieFile(const std::wstring& name);
+
+// Whether the file begins as a movie does (its signature and fixed header),
+// without reading further: enough to tell a cached movie from an error page.
+bool FileBeginsAsMovie(const std::wstring& name);

@@ -92,3 +92,18 @@ void TGroupBox::Paint()
         c.TextRect(label, Caption(), DT_LEFT | DT_TOP | DT_SINGLELINE);
     }
 }
+
+// ---------------------------------------------------------------- TStaticText
+
+TStaticText::TStaticText(TComponent* AOwner) : TWinControl(AOwner)
+{
+    SetBounds(0, 0, 200, 17);
+    SetParentColor(true);
+}
+
+void TStaticText::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.SysClassName = "STATIC";
+    params.Style |= SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS;
+}

@@ -42,3 +42,13 @@ public:
 protected:
     void Paint() override;
 };
+
+// A system static text: one line the window shows and the user cannot change.
+class TStaticText : public TWinControl {
+public:
+    explicit TStaticText(TComponent* AOwner);
+    const char* ClassName() const override { return "TStaticText"; }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+};

@@ -10,4 +10,5 @@ struct THitState {
     HWND LastWnd = nullptr;   // not owned
     std::string PageURL;      // page of the last recognised movie
     std::string MoviePath;    // movie address as written in the page
+    HWND LastPage = nullptr;  // browser content window the cursor was over last (not owned; may be gone)
 };

@@ -6,6 +6,7 @@
 #include "FollowFrame.h"
 #include "Get.h"
 #include "HitRules.h"
+#include "MovieElement.h"
 
 namespace {
 
@@ -92,11 +93,17 @@ bool PlayerTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POI
 void FlashTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POINT C)
 {
     ComPtr<IShockwaveFlash> flash;
-    if (FAILED(E->QueryInterface(IID_IShockwaveFlash, flash.put_void())) || !flash) return;
+    std::string movie;
+    if (FAILED(E->QueryInterface(IID_IShockwaveFlash, flash.put_void())) || !flash) {
+        // Refused: an EMBED or OBJECT whose markup names a movie is one all the same.
+        const auto markup = MarkupMovieOf(E);
+        if (!markup || markup->empty()) return;
+        movie = *markup;
+    }
     if (TfrmGet* toolbar = host.Toolbar()) toolbar->PlaceToolbar(host.TransParentChecked(), W, C);
     // Written together, movie first; a failing URL leaves the older PageURL.
     THitState& s = host.HitState();
-    s.MoviePath = MovieOf(flash.get());
+    s.MoviePath = flash ? MovieOf(flash.get()) : movie;
     s.PageURL = DocumentURL(D);
 }
 
@@ -118,6 +125,7 @@ void InspectUnguarded(IPageHost& host, int x, int y)
         cls = ClassNameOf(W);
     }
     if (cls != BrowserContentClass) return;
+    s.LastPage = W;  // the page the whole-page grab acts on
     POINT C = P;
     ScreenToClient(W, &C);
     ComPtr<IHTMLDocument2> D = GetDocumentOfWindow(W);

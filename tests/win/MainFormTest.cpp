@@ -387,10 +387,13 @@ TEST_F(MainForm, TrayRightButtonOpensMenuAtCursor)
     at = POINT{-1, -1};
     SendMessageA(f->Handle(), WM_TRAYNOTIFY, TrayIconId, WM_MOUSEMOVE);
     EXPECT_EQ(at.x, -1);
-    ASSERT_EQ(f->PopupMenu1->Items()->Count(), 3);
-    EXPECT_EQ(f->PopupMenu1->Items()->Items(0)->Caption(), "设置(&Q)");
-    EXPECT_TRUE(f->PopupMenu1->Items()->Items(1)->IsLine());
-    EXPECT_EQ(f->PopupMenu1->Items()->Items(2)->Caption(), "退出(&H)");
+    // The whole-page grab first, greyed while no page has been under the cursor.
+    ASSERT_EQ(f->PopupMenu1->Items()->Count(), 4);
+    EXPECT_EQ(f->PopupMenu1->Items()->Items(0)->Caption(), "抓取整页Flash(&A)...");
+    EXPECT_FALSE(f->PopupMenu1->Items()->Items(0)->Enabled());
+    EXPECT_EQ(f->PopupMenu1->Items()->Items(1)->Caption(), "设置(&Q)");
+    EXPECT_TRUE(f->PopupMenu1->Items()->Items(2)->IsLine());
+    EXPECT_EQ(f->PopupMenu1->Items()->Items(3)->Caption(), "退出(&H)");
 }
 
 // Closes the open menu once both items have been drawn (or after a second).

@@ -265,6 +265,34 @@ TEST_F(PlayerMarkup, WithoutToolbarNothingIsStored)
     EXPECT_EQ(host_->Hit.PageURL, "");
 }
 
+// EMBED and OBJECT elements whose host refuses the Flash interface: the markup
+// names the movie, and the element is grabbed as a Flash object would be.
+TEST_F(HitTest, EmbedOrObjectWithoutTheControlIsRecognisedByItsMarkup)
+{
+    page_->AddEmbed({300, 200, 400, 250}, {{L"TYPE", L"application/x-shockwave-flash"}, {L"src", L"/site/movies/b"}});
+    page_->AddEmbed({400, 200, 500, 250}, {{L"src", L"clip.SWF?x=1"}});
+    page_->AddObject({500, 200, 600, 250}, {{L"classid", L"clsid:D27CDB6E-AE6D-11cf-96B8-444553540000"}},
+                     {{L"quality", L"high"}, {L"Movie", L"obj/m.swf"}});
+    page_->AddEmbed({300, 250, 400, 300}, {{L"type", L"application/x-shockwave-flash"}});  // no source
+    page_->AddEmbed({400, 250, 500, 300}, {{L"type", L"audio/midi"}, {L"src", L"song.mid"}});
+
+    struct TCase {
+        POINT At;
+        const char* Movie;  // nullptr: nothing is recognised
+    };
+    for (const TCase& c : {TCase{OnPage(350, 220), "/site/movies/b"}, TCase{OnPage(450, 220), "clip.SWF?x=1"},
+                           TCase{OnPage(550, 220), "obj/m.swf"}, TCase{OnPage(350, 270), nullptr},
+                           TCase{OnPage(450, 270), nullptr}}) {
+        host_->Hit.MoviePath = "before";
+        ReportFresh(c.At);
+        EXPECT_EQ(ToolbarShown(), c.Movie != nullptr) << c.At.x << "," << c.At.y;
+        EXPECT_EQ(host_->Hit.MoviePath, c.Movie ? c.Movie : "before");
+        EXPECT_EQ(host_->Hit.LastPage, Content());
+    }
+    EXPECT_EQ(host_->Hit.PageURL, kPageUrl);
+    EXPECT_EQ(page_->Calls(TDomCall::Movie), 0);
+}
+
 // One DOM call fails while a movie is being recognised. Before, a first movie
 // was recognised on a page whose URL then changed.
 struct TDomFailure {

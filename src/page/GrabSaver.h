@@ -1,0 +1,69 @@
+#pragma once
+// Saves the movies the user picked from a page into one folder, one at a time
+// in the background: the cached copy when there is one, else a download
+// through the request object and worker of the single save. A name already
+// taken gets " (2)", " (3)", ...: no file is ever overwritten. Each movie's
+// row learns waiting, percent, saved or failed with the reason; Cancel stops
+// after the current movie and keeps what was saved.
+#include "GrabList.h"
+#include "GrabRules.h"
+#include "UtilWindow.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class TMFHttpGet;
+
+enum class TGrabState { Waiting, Saving, Saved, Failed, Cancelled };
+
+struct TGrabJob {
+    TGrabItem Item;
+    TGrabState State = TGrabState::Waiting;
+    int Percent = -1;      // while saving: -1 when the length is not known
+    int64_t Received = 0;  // while saving
+    std::string File;      // the file written
+    std::string Reason;    // why it failed
+    bool FromCache = false;
+    std::string MovieProblem;  // saved, but no whole movie: what its header says is wrong
+};
+
+class TGrabSaver {
+public:
+    TGrabSaver(std::vector<TGrabItem> items, std::string folder);
+    // A download still running is stopped; no event is raised any more.
+    ~TGrabSaver();
+    TGrabSaver(const TGrabSaver&) = delete;
+    TGrabSaver& operator=(const TGrabSaver&) = delete;
+
+    void Start();
+    void Cancel();
+    bool Running() const { return running_; }
+    bool Cancelled() const { return cancelled_; }
+    const std::vector<TGrabJob>& Jobs() const { return jobs_; }
+    TGrabSummary Summary() const;
+
+    std::function<void(size_t job)> OnJob;  // a row's state or progress changed
+    std::function<void()> OnDone;           // every movie was tried, or the user cancelled
+
+private:
+    void Continue();  // posted: the next movie, outside any handler of the last one
+    void SaveNext();
+    void Finish(TGrabJob& job);
+    bool CopyFromCache(TGrabJob& job);
+    void StartDownload(TGrabJob& job);
+    void DownloadProgress(int contentLength, int received, bool lengthKnown);
+    void DownloadEnded(TMFHttpGet* request);
+    std::string ReserveFile(const std::string& address);
+    void Changed(size_t job);
+
+    std::vector<TGrabJob> jobs_;
+    std::string folder_;  // with a trailing backslash
+    size_t next_ = 0;
+    size_t current_ = 0;
+    bool running_ = false;
+    bool cancelled_ = false;
+    TMFHttpGet* request_ = nullptr;  // not owned: it frees itself after its end
+    TUtilWindow poster_;
+};
