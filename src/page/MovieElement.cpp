@@ -26,9 +26,27 @@ std::string MovieParam(IHTMLElement* object)
     ComPtr<IHTMLElementCollection> list;
     if (!children || FAILED(children->QueryInterface(IID_IHTMLElementCollection, list.put_void())) || !list)
         return {};
+    std::string movie, src;
+    ForEachElement(list.get(), [&](IHTMLElement* param) {
+        if (!SameNoCase(ElementTagName(param), "PARAM")) return true;
+        const std::string name = Attribute(param, L"name");
+        if (SameNoCase(name, "movie")) {
+            movie = Attribute(param, L"value");
+            return false;
+        }
+        if (SameNoCase(name, "src") && src.empty()) src = Attribute(param, L"value");
+        return true;
+    });
+    return movie.empty() ? src : movie;
+}
+
+}  // namespace
+
+void ForEachElement(IHTMLElementCollection* list, const std::function<bool(IHTMLElement*)>& visit)
+{
+    if (!list) return;
     LONG count = 0;
     OleCheck(list->get_length(&count));
-    std::string src;
     for (LONG i = 0; i < count; ++i) {
         VARIANT index{};
         index.vt = VT_I4;
@@ -36,17 +54,11 @@ std::string MovieParam(IHTMLElement* object)
         VARIANT none{};
         ComPtr<IDispatch> item;
         if (FAILED(list->item(index, none, item.put())) || !item) continue;
-        ComPtr<IHTMLElement> param;
-        if (FAILED(item->QueryInterface(IID_IHTMLElement, param.put_void())) || !param) continue;
-        if (!SameNoCase(ElementTagName(param.get()), "PARAM")) continue;
-        const std::string name = Attribute(param.get(), L"name");
-        if (SameNoCase(name, "movie")) return Attribute(param.get(), L"value");
-        if (SameNoCase(name, "src") && src.empty()) src = Attribute(param.get(), L"value");
+        ComPtr<IHTMLElement> element;
+        if (FAILED(item->QueryInterface(IID_IHTMLElement, element.put_void())) || !element) continue;
+        if (!visit(element.get())) return;
     }
-    return src;
 }
-
-}  // namespace
 
 std::string ElementTagName(IHTMLElement* element)
 {

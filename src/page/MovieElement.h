@@ -8,6 +8,7 @@
 
 #include <mshtml.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,10 @@ std::optional<std::string> MarkupMovieOf(IHTMLElement* element);
 // The movie address of any element: the control's Movie property when the
 // element answers the Flash interface, else MarkupMovieOf.
 std::optional<std::string> MovieOfElement(IHTMLElement* element);
+
+// Calls visit for each element of the collection (none when list is null), in
+// order, until it returns false; items that are no element are passed over.
+void ForEachElement(IHTMLElementCollection* list, const std::function<bool(IHTMLElement*)>& visit);
 
 // The element's tag name as an 8-bit string; failing calls raise.
 std::string ElementTagName(IHTMLElement* element);

@@ -34,26 +34,6 @@ ComPtr<IHTMLElementCollection> Tagged(IHTMLElementCollection* all, const wchar_t
     return list;
 }
 
-// Calls visit for each element of the collection; an item that cannot be had is skipped.
-template <class F>
-void ForEachElement(IHTMLElementCollection* list, F&& visit)
-{
-    if (!list) return;
-    LONG count = 0;
-    OleCheck(list->get_length(&count));
-    for (LONG i = 0; i < count; ++i) {
-        VARIANT index{};
-        index.vt = VT_I4;
-        index.lVal = i;
-        VARIANT none{};
-        ComPtr<IDispatch> item;
-        if (FAILED(list->item(index, none, item.put())) || !item) continue;
-        ComPtr<IHTMLElement> element;
-        if (FAILED(item->QueryInterface(IID_IHTMLElement, element.put_void())) || !element) continue;
-        visit(element.get());
-    }
-}
-
 // The entries a browser keeps pages' files in.
 constexpr TFilterOptions kCacheTypes =
     FilterOptionBit(TFilterOption::NORMAL_ENTRY) | FilterOptionBit(TFilterOption::STICKY_ENTRY) |
@@ -115,7 +95,7 @@ void TPageWalk::WalkMovies(IHTMLElementCollection* all, const std::string& base,
         ForEachElement(Tagged(all, tag).get(), [&](IHTMLElement* e) {
             try {
                 const auto movie = MovieOfElement(e);
-                if (!movie) return;
+                if (!movie) return true;
                 const std::string address = Absolute(base, *movie);
                 if (address.empty())
                     ++result_.WithoutSource;
@@ -124,6 +104,7 @@ void TPageWalk::WalkMovies(IHTMLElementCollection* all, const std::string& base,
             } catch (const EOleError&) {
                 ++result_.WithoutSource;
             }
+            return true;
         });
     }
 }
@@ -131,7 +112,10 @@ void TPageWalk::WalkMovies(IHTMLElementCollection* all, const std::string& base,
 void TPageWalk::WalkFrames(IHTMLElementCollection* all, const std::string& base, int depth)
 {
     for (const wchar_t* tag : {L"IFRAME", L"FRAME"})
-        ForEachElement(Tagged(all, tag).get(), [&](IHTMLElement* frame) { EnterFrame(frame, base, depth); });
+        ForEachElement(Tagged(all, tag).get(), [&](IHTMLElement* frame) {
+            EnterFrame(frame, base, depth);
+            return true;
+        });
 }
 
 void TPageWalk::EnterFrame(IHTMLElement* frame, const std::string& base, int depth)

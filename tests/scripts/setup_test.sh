@@ -53,7 +53,7 @@ case "$1" in
 --add-architecture) echo "$2" >>"$FAKE_STATE/arches" ;;
 esac
 SH
-printf '#!/bin/bash\necho zh_CN.utf8\n' >"$FAKES/locale"
+printf '#!/bin/bash\necho zh_CN.utf8\necho en_US.utf8\n' >"$FAKES/locale"
 printf '#!/bin/bash\nexec "$@"\n' >"$FAKES/sudo"
 chmod +x "$FAKES"/*
 
