@@ -12,6 +12,7 @@ add_executable(page_tests
   ${CMAKE_CURRENT_LIST_DIR}/FetchFakeCache.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FetchTestSupport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TestSupport.cpp
+  ${PROJECT_SOURCE_DIR}/tests/fixtures/MovieMaker.cpp
   ${PROJECT_SOURCE_DIR}/resources/SkinPictures.rc
 )
 target_link_libraries(page_tests PRIVATE app fixtures gtest_main ws2_32 shell32)
