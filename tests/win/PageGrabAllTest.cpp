@@ -65,10 +65,11 @@ TEST_F(GrabAllWindow, SavesCachedAndDownloadedMoviesNeverOverwritingAndReportsOn
     REQUIRE_HTTP_SERVER();
     WriteWholeFile(dir_.File("intro.swf"), "old file");
     const std::string cached = dir_.File("cache.bin");
-    WriteWholeFile(cached, "FWS-from-the-cache");
+    const std::string cachedMovie = ServedMovie(300);
+    WriteWholeFile(cached, cachedMovie);
     TGrabList movies;
     movies.AddElement(ServerUrl("/site/intro.swf"), TFoundIn::Page);
-    movies.AddCacheEntry(ServerUrl("/site/intro.swf"), cached, 18, true);
+    movies.AddCacheEntry(ServerUrl("/site/intro.swf"), cached, 300, true);
     movies.AddElement(ServerUrl("/movie/grabbed?n=9000"), TFoundIn::Frame);
     movies.AddElement(ServerUrl("/notfound/grab404.swf"), TFoundIn::Page);
     movies.AddElement(ServerUrl("/movie/intro.swf?n=5000"), TFoundIn::Frame);
@@ -78,7 +79,7 @@ TEST_F(GrabAllWindow, SavesCachedAndDownloadedMoviesNeverOverwritingAndReportsOn
     ASSERT_TRUE(WaitForReport());
 
     EXPECT_EQ(ReadWholeFile(dir_.File("intro.swf")), "old file");
-    EXPECT_EQ(ReadWholeFile(dir_.File("intro (2).swf")), "FWS-from-the-cache");
+    EXPECT_EQ(ReadWholeFile(dir_.File("intro (2).swf")), cachedMovie);
     EXPECT_EQ(ReadWholeFile(dir_.File("grabbed.swf")), ServedMovie(9000));
     EXPECT_EQ(ReadWholeFile(dir_.File("intro (3).swf")), ServedMovie(5000));
     EXPECT_FALSE(FileExists(dir_.File("grab404.swf"))) << "a failed download leaves nothing";
