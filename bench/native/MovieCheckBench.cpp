@@ -24,12 +24,12 @@ const std::vector<uint8_t>& Movie(char signature)
     static std::vector<uint8_t> cws, fws;
     std::vector<uint8_t>& movie = signature == 'C' ? cws : fws;
     if (movie.empty()) {
-        TMovieSpec spec;
-        spec.Signature = signature;
-        spec.Level = 1;  // only the making is faster: inflating any level costs the same
+        TMovieRecipe recipe;
+        recipe.Signature = signature;
+        recipe.Level = 1;  // only the making is faster: inflating any level costs the same
         // The body compresses to about half (noise between runs of text): the file comes to about 64 MiB.
         const size_t body = signature == 'C' ? FileSize / 100 * 197 : FileSize - 21;
-        movie = MakeMovie(spec, MovieBody(body));
+        movie = MakeMovie(recipe, MovieBody(body));
     }
     return movie;
 }
@@ -58,9 +58,9 @@ void CheckWhole(benchmark::State& state, char signature)
 void CheckHeader(benchmark::State& state, char signature)
 {
     // The first 512 bytes of a small movie: enough for zlib's block header and the stage.
-    TMovieSpec spec;
-    spec.Signature = signature;
-    const std::vector<uint8_t> movie = MakeMovie(spec, MovieBody(100000));
+    TMovieRecipe recipe;
+    recipe.Signature = signature;
+    const std::vector<uint8_t> movie = MakeMovie(recipe, MovieBody(100000));
     const std::vector<uint8_t> head(movie.begin(), movie.begin() + 512);
     for (auto _ : state) {
         const TMovieInfo m = CheckMovie(head);

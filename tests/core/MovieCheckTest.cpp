@@ -40,9 +40,9 @@ void ExpectSame(const TMovieInfo& a, const TMovieInfo& b, const char* how)
 
 Bytes Made(char signature, size_t bodySize = 300)
 {
-    TMovieSpec spec;
-    spec.Signature = signature;
-    return MakeMovie(spec, MovieBody(bodySize));
+    TMovieRecipe recipe;
+    recipe.Signature = signature;
+    return MakeMovie(recipe, MovieBody(bodySize));
 }
 
 void PutLE32(Bytes& b, size_t at, uint32_t v)
@@ -77,9 +77,9 @@ TEST(MovieCheck, WholeMoviesOfEachKindGiveTheirHeaderInOneChunkOrMany)
     }
     EXPECT_LT(Made('C', 200000).size(), 150000u) << "the made body should compress";
 
-    TMovieSpec spec;
-    spec.Signature = 'C';
-    EXPECT_EQ(CheckMovie(MakeMovie(spec, Bytes(2000000))).Verdict, TMovieVerdict::Complete) << "a thousand to one";
+    TMovieRecipe recipe;
+    recipe.Signature = 'C';
+    EXPECT_EQ(CheckMovie(MakeMovie(recipe, Bytes(2000000))).Verdict, TMovieVerdict::Complete) << "a thousand to one";
 }
 
 // Files the fuzz target found troublesome (one: a cut zlib stream whose last
@@ -173,13 +173,13 @@ TEST(MovieCheck, LyingHeadersAreCutShortOrDamagedWithoutWorkBeyondTheFile)
 
 TEST(MovieCheck, StageFieldsOfAnyWidthAndSignAndARectRunningOffTheEnd)
 {
-    TMovieSpec spec;
-    spec.XMin = -200;
-    spec.XMax = 10801;  // 550.05 pixels
-    spec.YMin = -(1 << 29);
-    spec.YMax = (1 << 29) + 30;  // 31-bit fields: a RECT of 17 bytes
-    spec.FrameRate = 0x0C80;
-    const Bytes file = MakeMovie(spec, {});
+    TMovieRecipe recipe;
+    recipe.XMin = -200;
+    recipe.XMax = 10801;  // 550.05 pixels
+    recipe.YMin = -(1 << 29);
+    recipe.YMax = (1 << 29) + 30;  // 31-bit fields: a RECT of 17 bytes
+    recipe.FrameRate = 0x0C80;
+    const Bytes file = MakeMovie(recipe, {});
     TMovieInfo m = CheckMovie(file);
     EXPECT_EQ(m.Verdict, TMovieVerdict::Complete);
     EXPECT_EQ(m.StageXMin, -200);

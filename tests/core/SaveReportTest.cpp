@@ -8,9 +8,9 @@
 
 namespace {
 
-TMovieInfo Checked(const TMovieSpec& spec, size_t bodySize, size_t keep = SIZE_MAX)
+TMovieInfo Checked(const TMovieRecipe& recipe, size_t bodySize, size_t keep = SIZE_MAX)
 {
-    std::vector<uint8_t> file = MakeMovie(spec, MovieBody(bodySize));
+    std::vector<uint8_t> file = MakeMovie(recipe, MovieBody(bodySize));
     file.resize(std::min(keep, file.size()));
     return CheckMovie(file);
 }
@@ -24,8 +24,8 @@ void ExpectParts(const std::string& text, std::initializer_list<std::string> par
 
 TEST(SaveReport, MovieCutShortOrNotAMovieSaysWhatTheHeaderDeclaredAndWhatIsThere)
 {
-    const TMovieSpec fws;
-    TMovieSpec cws;
+    const TMovieRecipe fws;
+    TMovieRecipe cws;
     cws.Signature = 'C';
     cws.Version = 10;
     TDownloadOutcome o;
@@ -40,7 +40,7 @@ TEST(SaveReport, MovieCutShortOrNotAMovieSaysWhatTheHeaderDeclaredAndWhatIsThere
     ExpectParts(CachedFileReport("C:\\m.swf", Checked(cws, 50000, 900)),
                 {"从缓存中复制的Flash 10 动画不完整", "解压后 50021 字节", "C:\\m.swf"});
     ExpectParts(CachedFileReport("x", Checked(fws, 0, 5)), {"只有 5 字节，连文件头都不完整"});
-    TMovieSpec zws = cws;
+    TMovieRecipe zws = cws;
     zws.Signature = 'Z';
     ExpectParts(CachedFileReport("x", Checked(zws, 100, 50)), {"压缩数据 113 字节", "实际只有 33 字节"});
     const uint8_t page[] = "<html>";
@@ -56,23 +56,23 @@ TEST(SaveReport, MovieCutShortOrNotAMovieSaysWhatTheHeaderDeclaredAndWhatIsThere
 
 TEST(SaveReport, BalloonNamesTheFileAndDescribesTheMovieWithinItsFields)
 {
-    TMovieSpec spec;
-    EXPECT_EQ(SavedMovieBalloon("C:\\movies\\clip.swf", Checked(spec, 1258270)).Title, "已保存 clip.swf");
-    EXPECT_EQ(SavedMovieBalloon("clip.swf", Checked(spec, 1258270)).Text, "Flash 9, 550 x 400, 24 帧/秒, 120 帧, 1.2 MB");
-    spec.FrameRate = 0x1DF8;  // 29.97
-    spec.FrameCount = 1;
-    spec.XMax = 6400;
-    spec.YMax = 4800;
-    EXPECT_EQ(MovieSummary(Checked(spec, 3500)), "Flash 9, 320 x 240, 29.97 帧/秒, 1 帧, 3.4 KB");
-    spec.FrameRate = 0x0C80;
-    EXPECT_EQ(MovieSummary(Checked(spec, 100)), "Flash 9, 320 x 240, 12.5 帧/秒, 1 帧, 120 字节");
-    spec.Signature = 'Z';
-    spec.Version = 13;
-    EXPECT_EQ(MovieSummary(Checked(spec, 100)), "Flash 13, 129 字节");
+    TMovieRecipe recipe;
+    EXPECT_EQ(SavedMovieBalloon("C:\\movies\\clip.swf", Checked(recipe, 1258270)).Title, "已保存 clip.swf");
+    EXPECT_EQ(SavedMovieBalloon("clip.swf", Checked(recipe, 1258270)).Text, "Flash 9, 550 x 400, 24 帧/秒, 120 帧, 1.2 MB");
+    recipe.FrameRate = 0x1DF8;  // 29.97
+    recipe.FrameCount = 1;
+    recipe.XMax = 6400;
+    recipe.YMax = 4800;
+    EXPECT_EQ(MovieSummary(Checked(recipe, 3500)), "Flash 9, 320 x 240, 29.97 帧/秒, 1 帧, 3.4 KB");
+    recipe.FrameRate = 0x0C80;
+    EXPECT_EQ(MovieSummary(Checked(recipe, 100)), "Flash 9, 320 x 240, 12.5 帧/秒, 1 帧, 120 字节");
+    recipe.Signature = 'Z';
+    recipe.Version = 13;
+    EXPECT_EQ(MovieSummary(Checked(recipe, 100)), "Flash 13, 129 字节");
 
     // Long names are shortened as the tip's are (the same rule, tested there).
-    EXPECT_EQ(SavedMovieBalloon(std::string(80, 'n'), Checked(spec, 1)).Title.size(), 63u);
-    EXPECT_EQ(SavedMovieBalloon("x", Checked(spec, 1), 63, 10).Text, "Flash 13, ");
+    EXPECT_EQ(SavedMovieBalloon(std::string(80, 'n'), Checked(recipe, 1)).Title.size(), 63u);
+    EXPECT_EQ(SavedMovieBalloon("x", Checked(recipe, 1), 63, 10).Text, "Flash 13, ");
 }
 
 TEST(SaveReport, TipShowsPercentOrBytesAndCutsLongNamesBetweenCharacters)

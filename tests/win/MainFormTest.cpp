@@ -718,10 +718,10 @@ TEST_F(SaveFlow, CachedFileThatIsNoWholeMovieWarnsAndKeepsTheCopyAndACachedMovie
         entry.File = dir_.File(std::string(name) + "[1].swf");
         FakeCache().Entries.push_back(entry);
     }
-    TMovieSpec spec;
-    spec.Signature = 'C';
-    spec.Version = 8;
-    const std::vector<uint8_t> movie = MakeMovie(spec, MovieBody(300000));
+    TMovieRecipe recipe;
+    recipe.Signature = 'C';
+    recipe.Version = 8;
+    const std::vector<uint8_t> movie = MakeMovie(recipe, MovieBody(300000));
     const std::string bytes(movie.begin(), movie.end());
     WriteWholeFile(dir_.File("page[1].swf"), "<html>an error page the browser kept</html>");
     WriteWholeFile(dir_.File("short[1].swf"), bytes.substr(0, bytes.size() / 2));  // an entry never finished

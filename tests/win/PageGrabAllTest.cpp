@@ -18,7 +18,7 @@ std::string ServedMovie(size_t n)
 {
     const std::string body = GeneratedBody(n - 21);  // 21: the header with its stage, rate and frame count
     const std::vector<uint8_t> movie =
-        MakeMovie(TMovieSpec{}, std::span(reinterpret_cast<const uint8_t*>(body.data()), body.size()));
+        MakeMovie(TMovieRecipe{}, std::span(reinterpret_cast<const uint8_t*>(body.data()), body.size()));
     return std::string(movie.begin(), movie.end());
 }
 
