@@ -2,6 +2,13 @@
 # GoogleTest-style report so the test command's totals include them.
 # A case: start_case NAME, then expect CONDITION (eval'd) as often as needed,
 # then end_case; $OUT is shown when a case failed.
+# Sets XML from the script's --xml FILE argument and WORK to a scratch
+# folder that goes when the script ends.
+XML=""
+[ "${1:-}" = --xml ] && XML="$2"
+WORK="$(mktemp -d)"
+trap 'rm -rf "$WORK"' EXIT
+
 failures=0
 cases=()
 current="" current_failed=0

@@ -4,10 +4,6 @@
 # Usage: count_results_test.sh [--xml FILE]  (FILE: a GoogleTest-style report)
 set -uo pipefail
 COUNT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/count_results.py"
-XML=""
-[ "${1:-}" = --xml ] && XML="$2"
-WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
 source "$(dirname "${BASH_SOURCE[0]}")/cases.sh"
 
 # suite TARGET NAME PASSED FAILED: one report with that many cases.

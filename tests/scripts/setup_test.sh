@@ -5,13 +5,9 @@
 # Usage: setup_test.sh [--xml FILE]  (FILE: a GoogleTest-style report)
 set -uo pipefail
 SETUP="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/setup.sh"
-XML=""
-[ "${1:-}" = --xml ] && XML="$2"
-WORK="$(mktemp -d)"
-trap 'rm -rf "$WORK"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/cases.sh"
 FAKES="$WORK/bin"
 mkdir -p "$FAKES"
-source "$(dirname "${BASH_SOURCE[0]}")/cases.sh"
 
 cat >"$FAKES/apt-get" <<'SH'
 #!/bin/bash
