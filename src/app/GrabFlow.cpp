@@ -27,7 +27,7 @@ void TfrmMain::A1Click(TObject*)
         ShowMessage("没有可以抓取的网页：请先把鼠标移到要抓取的网页上，网页关闭后也需要重新移过去。");
         return;
     }
-    ComPtr<IHTMLDocument2> document = ::GetDocumentOfWindow(page);
+    const ComPtr<IDispatch> document = GetDocumentDispatchOfWindow(page);
     TPageWalkResult walk;
     bool read = false;
     if (document) {

@@ -3,6 +3,7 @@
 #include "ComObj.h"
 #include "Dialogs.h"
 
+#include <mshtmdid.h>
 #include <oleacc.h>
 
 namespace {
@@ -22,21 +23,17 @@ private:
 
 using TObjectFromLresult = HRESULT(WINAPI*)(LRESULT, REFIID, WPARAM, void**);
 
-ComPtr<IHTMLDocument2> DocumentFromAnswer(TObjectFromLresult objectFromLresult, LRESULT answer)
+ComPtr<IDispatch> DocumentFromAnswer(TObjectFromLresult objectFromLresult, LRESULT answer)
 {
     ComPtr<IHTMLDocument> document;
     if (objectFromLresult(answer, IID_IHTMLDocument, 0, document.put_void()) != S_OK || !document) return {};
     // The script object is the document's window; its document is the one that
-    // answers for the frame the content window shows.
+    // answers for the frame the content window shows. Read late-bound: the
+    // window's typed proxy is spared (MovieElement.h).
     ComPtr<IDispatch> script;
     OleCheck(document->get_Script(script.put()));
     if (!script) throw EOleError(E_POINTER);
-    ComPtr<IHTMLWindow2> window;
-    script->QueryInterface(IID_IHTMLWindow2, window.put_void());
-    if (!window) throw EOleError(E_NOINTERFACE);
-    ComPtr<IHTMLDocument2> result;
-    OleCheck(window->get_document(result.put()));
-    return result;
+    return DispatchCall(script.get(), DISPID_IHTMLWINDOW2_DOCUMENT).Object();
 }
 
 }  // namespace
@@ -47,7 +44,7 @@ std::string& AccessibilityLibraryName()
     return name;
 }
 
-ComPtr<IHTMLDocument2> GetDocumentOfWindow(HWND window)
+ComPtr<IDispatch> GetDocumentDispatchOfWindow(HWND window)
 {
     TLibrary library(AccessibilityLibraryName());
     if (!library.get()) {
@@ -69,4 +66,11 @@ ComPtr<IHTMLDocument2> GetDocumentOfWindow(HWND window)
     } catch (...) {
         return {};
     }
+}
+
+ComPtr<IHTMLDocument2> GetDocumentOfWindow(HWND window)
+{
+    ComPtr<IHTMLDocument2> document;
+    if (ComPtr<IDispatch> d = GetDocumentDispatchOfWindow(window)) d->QueryInterface(IID_IHTMLDocument2, document.put_void());
+    return document;
 }

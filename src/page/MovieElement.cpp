@@ -3,31 +3,26 @@
 #include "FlashControl.h"
 #include "GrabRules.h"
 
+#include <mshtmdid.h>
+
 namespace {
 
 // getAttribute with flag 2: the value as the page wrote it, not resolved.
-std::string Attribute(IHTMLElement* e, const wchar_t* name)
+std::string Attribute(IDispatch* e, const wchar_t* name)
 {
     constexpr LONG kAsWritten = 2;
     TBStr bname{std::wstring(name)};
-    TVariant value;
-    OleCheck(e->getAttribute(bname.get(), kAsWritten, value.get()));
-    if ((*value).vt != VT_BSTR || !(*value).bstrVal) return {};
-    return WideToAnsi((*value).bstrVal);
+    return DispatchCall(e, DISPID_IHTMLELEMENT_GETATTRIBUTE, {VariantOf(bname.get()), VariantOf(kAsWritten)}).Text();
 }
 
 bool SameNoCase(const std::string& a, const char* b) { return lstrcmpiA(a.c_str(), b) == 0; }
 
 // The value of the OBJECT's PARAM named "movie", or "src" when it has none.
-std::string MovieParam(IHTMLElement* object)
+std::string MovieParam(IDispatch* object)
 {
-    ComPtr<IDispatch> children;
-    OleCheck(object->get_children(children.put()));
-    ComPtr<IHTMLElementCollection> list;
-    if (!children || FAILED(children->QueryInterface(IID_IHTMLElementCollection, list.put_void())) || !list)
-        return {};
+    const ComPtr<IDispatch> children = DispatchCall(object, DISPID_IHTMLELEMENT_CHILDREN).Object();
     std::string movie, src;
-    ForEachElement(list.get(), [&](IHTMLElement* param) {
+    ForEachElement(children.get(), [&](IDispatch* param) {
         if (!SameNoCase(ElementTagName(param), "PARAM")) return true;
         const std::string name = Attribute(param, L"name");
         if (SameNoCase(name, "movie")) {
@@ -42,35 +37,27 @@ std::string MovieParam(IHTMLElement* object)
 
 }  // namespace
 
-void ForEachElement(IHTMLElementCollection* list, const std::function<bool(IHTMLElement*)>& visit)
+void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visit)
 {
     if (!list) return;
-    LONG count = 0;
-    OleCheck(list->get_length(&count));
+    const LONG count = DispatchCall(list, DISPID_IHTMLELEMENTCOLLECTION_LENGTH).Int();
     for (LONG i = 0; i < count; ++i) {
-        VARIANT index{};
-        index.vt = VT_I4;
-        index.lVal = i;
-        VARIANT none{};
-        ComPtr<IDispatch> item;
-        if (FAILED(list->item(index, none, item.put())) || !item) continue;
-        ComPtr<IHTMLElement> element;
-        if (FAILED(item->QueryInterface(IID_IHTMLElement, element.put_void())) || !element) continue;
-        if (!visit(element.get())) return;
+        ComPtr<IDispatch> element;
+        try {
+            element = DispatchCall(list, DISPID_IHTMLELEMENTCOLLECTION_ITEM, {VariantOf(i)}).Object();
+        } catch (const EOleError&) {
+            continue;
+        }
+        if (element && !visit(element.get())) return;
     }
 }
 
-std::string ElementTagName(IHTMLElement* element)
-{
-    TBStr tag;
-    OleCheck(element->get_tagName(tag.put()));
-    return WideToAnsi(tag.get());
-}
+std::string ElementTagName(IDispatch* element) { return DispatchCall(element, DISPID_IHTMLELEMENT_TAGNAME).Text(); }
 
-std::optional<std::string> MarkupMovieOf(IHTMLElement* element)
+std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::wstring& tag)
 {
     TMovieMarkup m;
-    m.Tag = ElementTagName(element);
+    m.Tag = tag.empty() ? ElementTagName(element) : WideToAnsi(tag);
     const bool embed = SameNoCase(m.Tag, "EMBED"), object = SameNoCase(m.Tag, "OBJECT");
     if (!embed && !object) return std::nullopt;
     m.Type = Attribute(element, L"type");
@@ -83,13 +70,15 @@ std::optional<std::string> MarkupMovieOf(IHTMLElement* element)
     return MarkupMovieAddress(m);
 }
 
-std::optional<std::string> MovieOfElement(IHTMLElement* element)
+std::optional<std::string> MovieOfElement(IDispatch* element, const std::wstring& tag)
 {
+    const auto markup = MarkupMovieOf(element, tag);
+    if (markup && !markup->empty()) return markup;
     ComPtr<IShockwaveFlash> flash;
     if (SUCCEEDED(element->QueryInterface(IID_IShockwaveFlash, flash.put_void())) && flash) {
         TBStr movie;
         OleCheck(flash->get_Movie(movie.put()));
         return WideToAnsi(movie.get());
     }
-    return MarkupMovieOf(element);
+    return markup;
 }

@@ -4,6 +4,13 @@
 // refused, an EMBED or OBJECT whose markup names a movie (not every host
 // answers the interface for an EMBED, nor for an OBJECT whose control is not
 // installed).
+//
+// Elements and collections are read late-bound, through IDispatch with the
+// DOM's dispatch ids. For a page in another process Windows hands out each
+// interface of each object through its own proxy, and under Wine every proxy of
+// a DOM interface is built from the browser's type library (about 90 ms each,
+// measured), while the IDispatch proxy is built in: a walk over the elements
+// through IDispatch costs one round trip per read and no proxy builds.
 #include "ComObj.h"
 
 #include <mshtml.h>
@@ -14,16 +21,18 @@
 
 // The movie address an EMBED or OBJECT element's markup gives (src, data or
 // the movie PARAM, as written in the page), or nothing when the markup names
-// no movie. Empty: a movie without a source. Failing DOM calls raise.
-std::optional<std::string> MarkupMovieOf(IHTMLElement* element);
+// no movie. Empty: a movie without a source. Failing DOM calls raise. A caller
+// that knows the element's tag name passes it and spares a call.
+std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::wstring& tag = {});
 
-// The movie address of any element: the control's Movie property when the
-// element answers the Flash interface, else MarkupMovieOf.
-std::optional<std::string> MovieOfElement(IHTMLElement* element);
+// The movie address of any element, for the whole-page walk: what its markup
+// names; when that names no address, the control's Movie property if the
+// element answers the Flash interface (only then is a typed proxy made).
+std::optional<std::string> MovieOfElement(IDispatch* element, const std::wstring& tag = {});
 
 // Calls visit for each element of the collection (none when list is null), in
-// order, until it returns false; items that are no element are passed over.
-void ForEachElement(IHTMLElementCollection* list, const std::function<bool(IHTMLElement*)>& visit);
+// order, until it returns false; items that cannot be had are passed over.
+void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visit);
 
 // The element's tag name as an 8-bit string; failing calls raise.
-std::string ElementTagName(IHTMLElement* element);
+std::string ElementTagName(IDispatch* element);

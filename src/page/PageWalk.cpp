@@ -6,14 +6,11 @@
 #include "MovieFile.h"
 #include "WideText.h"
 
+#include <mshtmdid.h>
+
 namespace {
 
-std::string DocumentAddress(IHTMLDocument2* d)
-{
-    TBStr url;
-    OleCheck(d->get_URL(url.put()));
-    return WideToAnsi(url.get());
-}
+std::string DocumentAddress(IDispatch* d) { return DispatchCall(d, DISPID_IHTMLDOCUMENT2_URL).Text(); }
 
 std::string Absolute(const std::string& base, const std::string& address)
 {
@@ -21,17 +18,22 @@ std::string Absolute(const std::string& base, const std::string& address)
 }
 
 // The elements of one tag name, as a collection; null when there are none.
-ComPtr<IHTMLElementCollection> Tagged(IHTMLElementCollection* all, const wchar_t* tag)
+ComPtr<IDispatch> Tagged(IDispatch* all, const wchar_t* tag)
 {
     TBStr name{std::wstring(tag)};
-    VARIANT v{};
-    v.vt = VT_BSTR;
-    v.bstrVal = name.get();
-    ComPtr<IDispatch> found;
-    OleCheck(all->tags(v, found.put()));
-    ComPtr<IHTMLElementCollection> list;
-    if (found) found->QueryInterface(IID_IHTMLElementCollection, list.put_void());
-    return list;
+    return DispatchCall(all, DISPID_IHTMLELEMENTCOLLECTION_TAGS, {VariantOf(name.get())}).Object();
+}
+
+// The document a frame element shows, or null when it cannot be had (another
+// site's document, a frame still empty).
+ComPtr<IDispatch> FrameDocument(IDispatch* frame)
+{
+    try {
+        const ComPtr<IDispatch> window = DispatchCall(frame, DISPID_IHTMLFRAMEBASE2_CONTENTWINDOW).Object();
+        return window ? DispatchCall(window.get(), DISPID_IHTMLWINDOW2_DOCUMENT).Object() : nullptr;
+    } catch (const EOleError&) {
+        return {};
+    }
 }
 
 // The entries a browser keeps pages' files in.
@@ -41,23 +43,8 @@ constexpr TFilterOptions kCacheTypes =
 
 }  // namespace
 
-ComPtr<IHTMLDocument2> FrameDocument(IHTMLElement* frame)
+TPageWalkResult TPageWalk::Run(IDispatch* page)
 {
-    ComPtr<IHTMLFrameBase2> base;
-    if (FAILED(frame->QueryInterface(IID_IHTMLFrameBase2, base.put_void())) || !base) return {};
-    ComPtr<IHTMLWindow2> window;
-    if (FAILED(base->get_contentWindow(window.put())) || !window) return {};
-    ComPtr<IHTMLDocument2> document;
-    if (FAILED(window->get_document(document.put()))) return {};
-    return document;
-}
-
-TPageWalkResult TPageWalk::Run(IHTMLDocument2* page)
-{
-    static const GUID kBrowserTypeLibrary = {
-        0x3050f1c5, 0x98b5, 0x11cf, {0xbb, 0x82, 0x00, 0xaa, 0x00, 0xbd, 0xce, 0x0b}};
-    ComPtr<ITypeLib> keepLoaded;
-    if (KeepBrowserTypeLibrary) LoadRegTypeLib(kBrowserTypeLibrary, 4, 0, LOCALE_NEUTRAL, keepLoaded.put());
     result_ = TPageWalkResult{};
     seen_.clear();
     WalkDocument(page, 0);
@@ -66,7 +53,7 @@ TPageWalkResult TPageWalk::Run(IHTMLDocument2* page)
     return std::move(result_);
 }
 
-bool TPageWalk::FirstVisit(IHTMLDocument2* document)
+bool TPageWalk::FirstVisit(IDispatch* document)
 {
     ComPtr<IUnknown> identity;
     OleCheck(document->QueryInterface(IID_IUnknown, identity.put_void()));
@@ -76,25 +63,24 @@ bool TPageWalk::FirstVisit(IHTMLDocument2* document)
     return true;
 }
 
-void TPageWalk::WalkDocument(IHTMLDocument2* document, int depth)
+void TPageWalk::WalkDocument(IDispatch* document, int depth)
 {
     if (!FirstVisit(document)) return;
     const std::string base = DocumentAddress(document);
     result_.Movies.AddHost(base);
     ++result_.Documents;
-    ComPtr<IHTMLElementCollection> all;
-    OleCheck(document->get_all(all.put()));
+    const ComPtr<IDispatch> all = DispatchCall(document, DISPID_IHTMLDOCUMENT2_ALL).Object();
     if (!all) return;
     WalkMovies(all.get(), base, depth == 0 ? TFoundIn::Page : TFoundIn::Frame);
     WalkFrames(all.get(), base, depth);
 }
 
-void TPageWalk::WalkMovies(IHTMLElementCollection* all, const std::string& base, TFoundIn found)
+void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn found)
 {
     for (const wchar_t* tag : {L"OBJECT", L"EMBED"}) {
-        ForEachElement(Tagged(all, tag).get(), [&](IHTMLElement* e) {
+        ForEachElement(Tagged(all, tag).get(), [&](IDispatch* e) {
             try {
-                const auto movie = MovieOfElement(e);
+                const auto movie = MovieOfElement(e, tag);
                 if (!movie) return true;
                 const std::string address = Absolute(base, *movie);
                 if (address.empty())
@@ -109,26 +95,25 @@ void TPageWalk::WalkMovies(IHTMLElementCollection* all, const std::string& base,
     }
 }
 
-void TPageWalk::WalkFrames(IHTMLElementCollection* all, const std::string& base, int depth)
+void TPageWalk::WalkFrames(IDispatch* all, const std::string& base, int depth)
 {
     for (const wchar_t* tag : {L"IFRAME", L"FRAME"})
-        ForEachElement(Tagged(all, tag).get(), [&](IHTMLElement* frame) {
+        ForEachElement(Tagged(all, tag).get(), [&](IDispatch* frame) {
             EnterFrame(frame, base, depth);
             return true;
         });
 }
 
-void TPageWalk::EnterFrame(IHTMLElement* frame, const std::string& base, int depth)
+void TPageWalk::EnterFrame(IDispatch* frame, const std::string& base, int depth)
 {
     // Its source's host counts even when its document is denied: what its
     // movies loaded is in the cache under that host.
-    ComPtr<IHTMLFrameBase> frameBase;
-    if (SUCCEEDED(frame->QueryInterface(IID_IHTMLFrameBase, frameBase.put_void())) && frameBase) {
-        TBStr src;
-        if (SUCCEEDED(frameBase->get_src(src.put()))) result_.Movies.AddHost(Absolute(base, WideToAnsi(src.get())));
+    try {
+        result_.Movies.AddHost(Absolute(base, DispatchCall(frame, DISPID_IHTMLFRAMEBASE_SRC).Text()));
+    } catch (const EOleError&) {
     }
     if (depth + 1 > MaxDepth) return;
-    ComPtr<IHTMLDocument2> inner = FrameDocument(frame);
+    const ComPtr<IDispatch> inner = FrameDocument(frame);
     if (!inner) {
         ++result_.DeniedFrames;
         return;

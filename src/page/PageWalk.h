@@ -6,6 +6,7 @@
 // those movies' cached copy or a movie of its own from the page's or a frame's
 // host (the movies the page's movies loaded). A frame that denies its document
 // or an element that cannot be read is counted, never reported one by one.
+// Documents, frames and elements are read late-bound (MovieElement.h says why).
 #include "ComObj.h"
 #include "GrabList.h"
 
@@ -26,25 +27,16 @@ public:
 
     // The page's own document must answer; its failures raise. Frames and
     // elements that fail are counted in the result.
-    TPageWalkResult Run(IHTMLDocument2* page);
-
-    // Under Wine each new proxy of a page in another process reads the
-    // browser's type library again unless it stays loaded, so the walk holds
-    // it; the benchmark turns this off to measure the difference.
-    bool KeepBrowserTypeLibrary = true;
+    TPageWalkResult Run(IDispatch* page);
 
 private:
-    void WalkDocument(IHTMLDocument2* document, int depth);
-    void WalkMovies(IHTMLElementCollection* all, const std::string& base, TFoundIn found);
-    void WalkFrames(IHTMLElementCollection* all, const std::string& base, int depth);
-    void EnterFrame(IHTMLElement* frame, const std::string& base, int depth);
+    void WalkDocument(IDispatch* document, int depth);
+    void WalkMovies(IDispatch* all, const std::string& base, TFoundIn found);
+    void WalkFrames(IDispatch* all, const std::string& base, int depth);
+    void EnterFrame(IDispatch* frame, const std::string& base, int depth);
     void WalkCache();
-    bool FirstVisit(IHTMLDocument2* document);
+    bool FirstVisit(IDispatch* document);
 
     TPageWalkResult result_;
     std::vector<ComPtr<IUnknown>> seen_;  // identities of the documents walked, held for the walk
 };
-
-// The document a frame element shows, or null when it cannot be had (another
-// site's document, a frame still empty).
-ComPtr<IHTMLDocument2> FrameDocument(IHTMLElement* frame);

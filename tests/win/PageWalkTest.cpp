@@ -1,7 +1,7 @@
 // The whole-page walk over the fake page: movies of the document and of nested
 // frames (each document once, the depth bounded), duplicates, a windowless
 // movie, EMBED and OBJECT markup, a denied frame, and the URL cache's movies of
-// the page's hosts.
+// the page's hosts; the DOM read through IDispatch alone.
 #include "PageWalk.h"
 
 #include "FetchFakeCache.h"
@@ -69,7 +69,12 @@ TEST_F(PageWalk, EveryMovieOfPageFramesAndCacheOnceDeniedFramesCounted)
     Cache("http://elsewhere.test/x.swf", kFlashHeader, "FWS-elsewhere");
     Cache("http://other.test/loaded2.swf", kFlashHeader, "FWS-denied-frame");
 
+    page_->BuildIn(0);
+    const int typedBefore = page_->Calls(TDomCall::Interface);
     const TPageWalkResult r = TPageWalk().Run(page_->Document());
+    // Read late-bound: the only typed interface asked for is the control's, of
+    // the page's elements whose markup names no address (two movies, one EMBED).
+    EXPECT_EQ(page_->Calls(TDomCall::Interface) - typedBefore, 3);
     struct TRow {
         const char* Address;
         TFoundIn Found;
