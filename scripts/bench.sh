@@ -23,6 +23,15 @@ vk_bench() {
     return 0
 }
 
+# The loopback server the downloads of the grab and retrieval benches read from.
+port_file="$VK_BUILD/bench_http.port"
+rm -f "$port_file"
+python3 "$VK_ROOT/tests/fixtures/http_server.py" --lifetime 1200 --port-file "$port_file" >/dev/null 2>&1 &
+VK_PIDS+=($!)
+for _ in $(seq 1 100); do [ -s "$port_file" ] && break; sleep 0.05; done
+port="$(cat "$port_file" 2>/dev/null)"
+export VENDRAKE_HTTP_PORT="$port"
+
 vk_bench startup_bench "$WINE64" ./startup_bench.exe </dev/null
 vk_bench hook_report_bench "$WINE64" ./hook_report_bench.exe </dev/null
 vk_bench hit_test_bench "$WINE64" ./hit_test_bench.exe </dev/null
@@ -32,12 +41,6 @@ vk_bench control_paint_bench "$WINE64" ./control_paint_bench.exe </dev/null
 
 # Retrieval: a 64 MiB body through XF_GetThread and, in the same run, through
 # curl from the same loopback server; then the cache walk over 100,000 entries.
-port_file="$VK_BUILD/fetch_bench.port"
-rm -f "$port_file"
-python3 "$VK_ROOT/tests/fixtures/http_server.py" --lifetime 600 --port-file "$port_file" >/dev/null 2>&1 &
-VK_PIDS+=($!)
-for _ in $(seq 1 100); do [ -s "$port_file" ] && break; sleep 0.05; done
-port="$(cat "$port_file" 2>/dev/null)"
 if [ -z "$port" ]; then
     failed+=("fetch_bench (the loopback server did not start)")
     vk_log "bench fetch_bench not run: the loopback server did not start"
@@ -45,7 +48,7 @@ else
     curl_file="$(mktemp)"
     curl_s="$(curl -s -o "$curl_file" -w '%{time_total}' "http://127.0.0.1:$port/large?mib=64")"
     rm -f "$curl_file"
-    fetch_out="$(VENDRAKE_HTTP_PORT="$port" "$WINE64" ./fetch_bench.exe "$port" 64 </dev/null)"
+    fetch_out="$("$WINE64" ./fetch_bench.exe "$port" 64 </dev/null)"
     fetch_rc=$?
     echo "$fetch_out"
     if [ "$fetch_rc" -ne 0 ]; then

@@ -44,7 +44,7 @@ void TMFHttpGet::Start()
     ++callDepth_;
     if (PumpMessages) PumpQueuedMessages();
     busy_ = false;
-    Sleep(500);
+    if (StartPauseMs) Sleep(StartPauseMs);
     --callDepth_;
     FreeIfFinished();  // the worker may have ended during the pump or the pause
 }

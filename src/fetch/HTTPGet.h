@@ -33,6 +33,9 @@ public:
     // Start dispatches the queued messages after starting; Stop posts WM_QUIT
     // to the worker as well as asking it to terminate.
     bool PumpMessages = false;
+    // The pause Start ends with, the user-interface thread waiting; the
+    // whole-page grab, which starts one download after another, asks for none.
+    DWORD StartPauseMs = 500;
     uint8_t Mode = 1;        // 4: Start does nothing
     uint8_t AccessType = 2;  // 0 direct, 1 ProxyHost:ProxyPort, 2 the system's configuration
     std::string ProxyHost;
