@@ -168,10 +168,10 @@ private:
 void Saving(const char* port)
 {
     constexpr int kSaved = 20;
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const std::string folder = std::string(temp) + "vendrake-grab-bench\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring folder = std::wstring(temp) + L"vendrake-grab-bench\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
     std::vector<TGrabItem> items;
     for (int i = 0; i < kSaved; ++i)
         items.push_back({"http://127.0.0.1:" + std::string(port) + "/movie/bench" + std::to_string(i) + "?n=200000"});
@@ -194,8 +194,8 @@ void Saving(const char* port)
                 "%zu questions, median %.1f ms, worst %.1f ms\n",
                 kSaved, took, summary.Saved, answers.size(), answers.empty() ? -1 : answers[answers.size() / 2],
                 answers.empty() ? -1 : answers.back());
-    for (const TGrabJob& job : saver.Jobs()) DeleteFileA(job.File.c_str());
-    RemoveDirectoryA(folder.c_str());
+    for (const TGrabJob& job : saver.Jobs()) DeleteFileW(job.File.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ void TfrmMain::A1Click(TObject*)
     }
     auto* form = new TfrmGrabAll(this);  // owned by the main window; frees itself when closed
     form->ShowMovies(walk);
-    form->SetFolder(DefaultGrabFolder(ToNarrow(SaveDialog1->FileName)));
+    form->SetFolder(DefaultGrabFolder(SaveDialog1->FileName));
     form->OnTip = [this](const std::string& tip) { SetTrayTip(tip.empty() ? std::string(ProductCaption) : tip); };
     form->Show();
 }

@@ -11,22 +11,22 @@ namespace {
 constexpr int kFrameWidth = 598, kFrameHeight = 399;
 enum TColumn { colAddress, colFound, colSize, colCached, colState };
 
-std::string FolderOf(const std::string& file)
+std::wstring FolderOf(const std::wstring& file)
 {
-    const size_t slash = file.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : file.substr(0, slash);
+    const size_t slash = file.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : file.substr(0, slash);
 }
 
 std::string SizeText(int64_t size) { return size < 0 ? std::string() : std::to_string(size); }
 
 }  // namespace
 
-std::string DefaultGrabFolder(const std::string& lastSavedFile)
+std::wstring DefaultGrabFolder(const std::wstring& lastSavedFile)
 {
-    const std::string folder = FolderOf(lastSavedFile);
-    if (!folder.empty() && GetFileAttributesW(ToWide(folder).c_str()) != INVALID_FILE_ATTRIBUTES) return folder;
+    const std::wstring folder = FolderOf(lastSavedFile);
+    if (!folder.empty() && GetFileAttributesW(folder.c_str()) != INVALID_FILE_ATTRIBUTES) return folder;
     wchar_t desktop[MAX_PATH] = {};
-    if (SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE)) return ToNarrow(desktop);
+    if (SHGetSpecialFolderPathW(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE)) return desktop;
     return {};
 }
 
@@ -131,10 +131,10 @@ void TfrmGrabAll::ShowMovies(const TPageWalkResult& walk)
     btnSave->SetEnabled(!items_.empty());
 }
 
-void TfrmGrabAll::SetFolder(const std::string& folder)
+void TfrmGrabAll::SetFolder(const std::wstring& folder)
 {
     folder_ = folder;
-    lblFolder->SetText("保存到：" + folder_);
+    lblFolder->SetText("保存到：" + ToNarrow(folder_));  // what 936 cannot hold shows as "?"; the folder keeps it
 }
 
 void TfrmGrabAll::btnFolderClick(TObject*)
@@ -149,9 +149,7 @@ void TfrmGrabAll::btnFolderClick(TObject*)
     wchar_t path[MAX_PATH] = {};
     const bool ok = SHGetPathFromIDListW(chosen, path);
     CoTaskMemFree(chosen);
-    // The saver keeps 936 names: a folder whose name 936 cannot hold is refused.
-    const std::string narrow = ToNarrow(path);
-    if (ok && path[0] && ToWide(narrow) == path) SetFolder(narrow);
+    if (ok && path[0]) SetFolder(path);
 }
 
 void TfrmGrabAll::btnAllClick(TObject*)
@@ -172,7 +170,7 @@ void TfrmGrabAll::SetButtonsForSaving(bool saving)
 void TfrmGrabAll::btnSaveClick(TObject*)
 {
     if (Saving()) return;
-    if (folder_.empty() || GetFileAttributesA(folder_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (folder_.empty() || GetFileAttributesW(folder_.c_str()) == INVALID_FILE_ATTRIBUTES) {
         ShowMessage("请先选择一个存在的文件夹。");
         return;
     }
@@ -202,7 +200,7 @@ void TfrmGrabAll::JobChanged(size_t job)
     lvMovies->SetItemText(rowOfJob_[job], colState, StateText(j));
     if (j.State == TGrabState::Saved && j.Item.Size < 0) {
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (GetFileAttributesExA(j.File.c_str(), GetFileExInfoStandard, &data))
+        if (GetFileAttributesExW(j.File.c_str(), GetFileExInfoStandard, &data))
             lvMovies->SetItemText(rowOfJob_[job], colSize, std::to_string(data.nFileSizeLow));
     }
     if (OnTip && j.State == TGrabState::Saving)

@@ -34,8 +34,8 @@ public:
 
     // Fills the list from a walk's result.
     void ShowMovies(const TPageWalkResult& walk);
-    const std::string& Folder() const { return folder_; }
-    void SetFolder(const std::string& folder);
+    const std::wstring& Folder() const { return folder_; }
+    void SetFolder(const std::wstring& folder);
     bool Saving() const { return saver_ && saver_->Running(); }
     const TGrabSaver* Saver() const { return saver_.get(); }
 
@@ -62,10 +62,10 @@ private:
     std::vector<TGrabItem> items_;
     std::vector<int> rowOfJob_;  // list row of each job of the saver
     std::unique_ptr<TGrabSaver> saver_;
-    std::string folder_;
+    std::wstring folder_;
     bool closeWhenDone_ = false;
 };
 
 // The folder a whole-page grab saves to at first: the one of the file last
 // chosen in the save dialog, else the user's desktop.
-std::string DefaultGrabFolder(const std::string& lastSavedFile);
+std::wstring DefaultGrabFolder(const std::wstring& lastSavedFile);

@@ -12,13 +12,13 @@ namespace {
 
 constexpr UINT kContinue = WM_APP + 1;
 
-// The saver's names are code page 936, like every text of the program; the
-// files are made through the W functions so they come out the same on any system.
-bool Exists(const std::string& path) { return GetFileAttributesW(ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+// The folder and the files are wide, so a folder whose name code page 936
+// cannot hold serves as well as any; the names made from addresses are 936.
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
 
-TGrabSaver::TGrabSaver(std::vector<TGrabItem> items, std::string folder)
+TGrabSaver::TGrabSaver(std::vector<TGrabItem> items, std::wstring folder)
     : folder_(std::move(folder)),
       poster_([this](UINT msg, WPARAM, LPARAM, LRESULT&) {
           if (msg != kContinue) return false;
@@ -26,7 +26,7 @@ TGrabSaver::TGrabSaver(std::vector<TGrabItem> items, std::string folder)
           return true;
       })
 {
-    if (!folder_.empty() && folder_.back() != '\\' && folder_.back() != '/') folder_ += '\\';
+    if (!folder_.empty() && folder_.back() != L'\\' && folder_.back() != L'/') folder_ += L'\\';
     for (TGrabItem& item : items) jobs_.push_back(TGrabJob{std::move(item)});
 }
 
@@ -99,13 +99,14 @@ void TGrabSaver::SaveNext()
 
 // The name is taken at once (an empty file), so no later movie of the same
 // name, nor anything else, is written over it.
-std::string TGrabSaver::ReserveFile(const std::string& address)
+std::wstring TGrabSaver::ReserveFile(const std::string& address)
 {
     const std::string name = SafeMovieFileName(address);
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        const std::string file = folder_ + UniqueFileName(name, [this](const std::string& n) { return Exists(folder_ + n); });
+        const std::wstring file =
+            folder_ + ToWide(UniqueFileName(name, [this](const std::string& n) { return Exists(folder_ + ToWide(n)); }));
         const TKernelHandle h(
-            CreateFileW(ToWide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+            CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (h) return file;
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return {};
     }
@@ -116,7 +117,7 @@ bool TGrabSaver::CopyFromCache(TGrabJob& job)
 {
     // Over the empty file this saver made itself a moment ago.
     // The cache names its file in the system's code page (WinInet's A calls).
-    if (!CopyFileW(ToWide(job.Item.CacheFile, CP_ACP).c_str(), ToWide(job.File).c_str(), FALSE)) return false;
+    if (!CopyFileW(ToWide(job.Item.CacheFile, CP_ACP).c_str(), job.File.c_str(), FALSE)) return false;
     job.FromCache = true;
     job.State = TGrabState::Saved;
     return true;
@@ -125,7 +126,7 @@ bool TGrabSaver::CopyFromCache(TGrabJob& job)
 void TGrabSaver::StartDownload(TGrabJob& job)
 {
     auto request = std::make_unique<TMFHttpGet>();
-    if (!request->Url().Crack(job.Item.Address, ToWide(job.File))) {
+    if (!request->Url().Crack(job.Item.Address, job.File)) {
         job.State = TGrabState::Failed;
         job.Reason = "地址无法识别";
         Finish(job);
@@ -159,20 +160,19 @@ void TGrabSaver::DownloadEnded(TMFHttpGet* request)
     TGrabJob& job = jobs_[current_];
     job.Reason = DownloadFailureReason(request->Outcome());
     job.State = job.Reason.empty() ? TGrabState::Saved : TGrabState::Failed;
-    if (job.State == TGrabState::Failed) DeleteFileW(ToWide(job.File).c_str());  // only what this download wrote
+    if (job.State == TGrabState::Failed) DeleteFileW(job.File.c_str());  // only what this download wrote
     Finish(job);
 }
 
 void TGrabSaver::Finish(TGrabJob& job)
 {
-    if (job.State == TGrabState::Saved) job.MovieProblem = MovieStateText(CheckMovieFile(ToWide(job.File)));
+    if (job.State == TGrabState::Saved) job.MovieProblem = MovieStateText(CheckMovieFile(job.File));
     if (job.State == TGrabState::Failed && !job.File.empty() && Exists(job.File)) {
         // The empty reservation of a movie that failed before any byte was written.
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        const std::wstring file = ToWide(job.File);
-        if (GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow == 0 &&
+        if (GetFileAttributesExW(job.File.c_str(), GetFileExInfoStandard, &data) && data.nFileSizeLow == 0 &&
             data.nFileSizeHigh == 0)
-            DeleteFileW(file.c_str());
+            DeleteFileW(job.File.c_str());
     }
     Changed(static_cast<size_t>(&job - jobs_.data()));
     PostMessageA(poster_.Handle(), kContinue, 0, 0);
@@ -186,7 +186,7 @@ TGrabSummary TGrabSaver::Summary() const
         case TGrabState::Saved:
             ++s.Saved;
             if (job.FromCache) ++s.FromCache;
-            if (!job.MovieProblem.empty()) s.Unsound.emplace_back(job.File, job.MovieProblem);
+            if (!job.MovieProblem.empty()) s.Unsound.emplace_back(ToNarrow(job.File), job.MovieProblem);
             break;
         case TGrabState::Failed: s.Failures.emplace_back(job.Item.Address, job.Reason); break;
         case TGrabState::Cancelled:

@@ -23,7 +23,7 @@ struct TGrabJob {
     TGrabState State = TGrabState::Waiting;
     int Percent = -1;      // while saving: -1 when the length is not known
     int64_t Received = 0;  // while saving
-    std::string File;      // the file written
+    std::wstring File;     // the file written
     std::string Reason;    // why it failed
     bool FromCache = false;
     std::string MovieProblem;  // saved, but no whole movie: what its header says is wrong
@@ -31,7 +31,7 @@ struct TGrabJob {
 
 class TGrabSaver {
 public:
-    TGrabSaver(std::vector<TGrabItem> items, std::string folder);
+    TGrabSaver(std::vector<TGrabItem> items, std::wstring folder);
     // A download still running is stopped; no event is raised any more.
     ~TGrabSaver();
     TGrabSaver(const TGrabSaver&) = delete;
@@ -55,11 +55,11 @@ private:
     void StartDownload(TGrabJob& job);
     void DownloadProgress(int contentLength, int received, bool lengthKnown);
     void DownloadEnded(TMFHttpGet* request);
-    std::string ReserveFile(const std::string& address);
+    std::wstring ReserveFile(const std::string& address);
     void Changed(size_t job);
 
     std::vector<TGrabJob> jobs_;
-    std::string folder_;  // with a trailing backslash
+    std::wstring folder_;  // with a trailing backslash
     size_t next_ = 0;
     size_t current_ = 0;
     bool running_ = false;

@@ -1,6 +1,7 @@
 // The whole-page grab's window: saving the picked movies into a folder from
 // the cache and from the loopback server (names that collide, a failing
-// download among good ones, cancel during a download, one report at the end),
+// download among good ones, cancel during a download, a folder whose name code
+// page 936 cannot hold, one report at the end),
 // and the main window's menu item on a page that is open and one that is gone.
 #include "GrabAll.h"
 
@@ -40,12 +41,12 @@ protected:
     }
 
     // Lists the movies as a walk would have found them and saves them all.
-    void ListAndSave(const TGrabList& movies, const std::vector<int>& unchecked = {})
+    void ListAndSave(const TGrabList& movies, const std::vector<int>& unchecked = {}, std::wstring folder = {})
     {
         TPageWalkResult walk;
         walk.Movies = movies;
         form_->ShowMovies(walk);
-        form_->SetFolder(dir_.Path());
+        form_->SetFolder(folder.empty() ? ToWide(dir_.Path()) : folder);
         form_->Show();
         for (int row : unchecked) form_->lvMovies->SetChecked(row, false);
         form_->btnSave->Click();
@@ -100,13 +101,16 @@ TEST_F(GrabAllWindow, CancelDuringADownloadFinishesItAndSavesNoMore)
     TGrabList movies;
     movies.AddElement(ServerUrl("/movie/slow?n=40000&ms=150"), TFoundIn::Page);
     movies.AddElement(ServerUrl("/movie/after?n=100"), TFoundIn::Page);
-    ListAndSave(movies);
+    // Into a folder whose name code page 936 cannot hold.
+    const std::wstring folder = ToWide(dir_.Path()) + L"\uD55C\u0151\\";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ListAndSave(movies, {}, folder);
     ASSERT_TRUE(PumpUntil([&] { return Row(0).find('%') != std::string::npos; }, 10000)) << Row(0);
     form_->btnCancel->Click();
     EXPECT_TRUE(form_->Saving()) << "the current movie is finished first";
     ASSERT_TRUE(WaitForReport());
-    EXPECT_EQ(ReadWholeFile(dir_.File("slow.swf")), ServedMovie(40000));
-    EXPECT_FALSE(FileExists(dir_.File("after.swf")));
+    EXPECT_EQ(ReadWholeFile(folder + L"slow.swf"), ServedMovie(40000));
+    EXPECT_EQ(GetFileAttributesW((folder + L"after.swf").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(Row(1), "已取消");
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].Text, "已保存 1 个Flash文件。\r\n已取消，1 个没有保存。");
