@@ -9,7 +9,7 @@
 #include <atomic>
 #include <utility>
 
-enum class THandleKind { Bitmap, Font, Brush, Pen, Region, DC, Menu, ImageList, Window, Internet, File, Count };
+enum class THandleKind { Bitmap, Font, Brush, Pen, Region, DC, Menu, ImageList, Icon, Window, Internet, File, Count };
 
 // Live handles of one kind that are held by our wrappers right now.
 int LiveHandles(THandleKind kind);
@@ -92,6 +92,7 @@ struct TNullableTraits {
 };
 using TMenuHandle = TUniqueHandle<TNullableTraits<HMENU, THandleKind::Menu, &DestroyMenu>>;
 using TImageListHandle = TUniqueHandle<TNullableTraits<HIMAGELIST, THandleKind::ImageList, &ImageList_Destroy>>;
+using TIconHandle = TUniqueHandle<TNullableTraits<HICON, THandleKind::Icon, &DestroyIcon>>;
 
 struct TKernelTraits {
     using Handle = HANDLE;

@@ -47,18 +47,24 @@ template class TsuiTitleBarItems<TsuiTitleBarButton>;
 std::string ShortenCaption(const std::string& caption, int space, const std::function<int(const std::string&)>& width)
 {
     if (width(caption) <= space) return caption;
-    // Character boundaries: a lead byte of the code page starts a two-byte character.
-    std::vector<size_t> starts;
+    // ends[k]: the bytes of the first k characters; a lead byte of the code
+    // page starts a two-byte character.
+    std::vector<size_t> ends{0};
     for (size_t i = 0; i < caption.size(); ++i) {
-        starts.push_back(i);
         if (IsDBCSLeadByteEx(ProgramCodePage, static_cast<BYTE>(caption[i])) && i + 1 < caption.size()) ++i;
+        ends.push_back(i + 1);
     }
-    std::string text = caption;
-    while (!starts.empty() && width(text + "...") > space) {
-        text.resize(starts.back());
-        starts.pop_back();
+    // The most characters that fit with the dots; the width grows with the
+    // count, so the range is halved (a measurement is a call into GDI).
+    size_t fits = 0, most = ends.size() - 1;
+    while (fits < most) {
+        const size_t mid = (fits + most + 1) / 2;
+        if (width(caption.substr(0, ends[mid]) + "...") <= space)
+            fits = mid;
+        else
+            most = mid - 1;
     }
-    return text.empty() ? std::string() : text + "...";
+    return fits == 0 ? std::string() : caption.substr(0, ends[fits]) + "...";
 }
 
 // ============================================================ sections
@@ -363,6 +369,8 @@ void TsuiTitleBar::SetRightBtnXOffset(int value)
 void TsuiTitleBar::SetDrawAppIcon(bool value)
 {
     drawAppIcon_ = value;
+    if (value && !appIcon_)
+        appIcon_.reset(static_cast<HICON>(LoadImageA(MainInstance(), "MAINICON", IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
     Invalidate();
 }
 
@@ -485,11 +493,7 @@ void TsuiTitleBar::PaintButtonsAndCaption(TBitmap& bitmap)
         if (drawAppIcon_) {
             const RECT r{lx, b.Top(), lx + b.PicNormal().Width(), b.Top() + b.PicNormal().Height()};
             if (PointInRectInclusive(cursor, r)) hotButton_ = controlBox;
-            // Loaded afresh at each paint, as the bar's pictures are; freed here.
-            const std::unique_ptr<std::remove_pointer_t<HICON>, decltype(&DestroyIcon)> icon(
-                static_cast<HICON>(LoadImageA(MainInstance(), "MAINICON", IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)),
-                &DestroyIcon);
-            if (icon) DrawIconEx(c.Handle(), lx + 3, b.Top(), icon.get(), 16, 16, 0, nullptr, DI_NORMAL);
+            if (appIcon_) DrawIconEx(c.Handle(), lx + 3, b.Top(), appIcon_.get(), 16, 16, 0, nullptr, DI_NORMAL);
             lx += kControlBoxIconAdvance;
         } else {
             PaintButton(c, b, lx, cursor, controlBox);

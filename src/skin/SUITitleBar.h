@@ -204,6 +204,7 @@ private:
     int leftBtnXOffset_ = 0, rightBtnXOffset_ = 0;
     int roundCorner_ = 0;
     bool drawAppIcon_ = false;
+    TIconHandle appIcon_;  // the program's icon, loaded when it is to be drawn
     bool applyingTheme_ = false;
     TColor cornerLineColor_ = clBlack;
     bool custom_ = false;

@@ -174,6 +174,11 @@ TEST_F(TitleBar, CaptionFitsOrIsCutToTheLongestPrefixWithDots)
     EXPECT_EQ(ShortenCaption("Vendrake", 10, width), "") << "no room even for the dots";
     // Two-byte characters are cut whole.
     EXPECT_EQ(ShortenCaption("\xB1\xEA\xCC\xE2\xC0\xB8", 40, width), "\xB1\xEA...");
+    // A long caption costs a few measurements, not one per character.
+    int measured = 0;
+    const auto counted = [&](const std::string& s) { return ++measured, width(s); };
+    EXPECT_EQ(ShortenCaption(std::string(200, 'x'), 700, counted), std::string(97, 'x') + "...");
+    EXPECT_LE(measured, 10);
 }
 
 TEST_F(TitleBar, CaptionStartsAfterTheLeftGroup)
