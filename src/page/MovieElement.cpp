@@ -2,6 +2,7 @@
 
 #include "FlashControl.h"
 #include "GrabRules.h"
+#include "HitRules.h"
 
 #include <mshtmdid.h>
 
@@ -81,4 +82,11 @@ std::optional<std::string> MovieOfElement(IDispatch* element, const std::wstring
         return WideToAnsi(movie.get());
     }
     return markup;
+}
+
+std::optional<std::string> PlayerMovieOf(IDispatch* element)
+{
+    if (ElementTagName(element) == "player")
+        if (auto path = PlayerMoviePath(DispatchCall(element, DISPID_IHTMLELEMENT_OUTERHTML).Text())) return path;
+    return MovieOfElement(element);
 }

@@ -30,6 +30,10 @@ std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::wstring&
 // element answers the Flash interface (only then is a typed proxy made).
 std::optional<std::string> MovieOfElement(IDispatch* element, const std::wstring& tag = {});
 
+// The movie path of a "player" element as the hit test reads it (its markup,
+// its tag name compared case and all), else as MovieOfElement.
+std::optional<std::string> PlayerMovieOf(IDispatch* element);
+
 // Calls visit for each element of the collection (none when list is null), in
 // order, until it returns false; items that cannot be had are passed over.
 void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visit);

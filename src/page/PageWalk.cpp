@@ -77,22 +77,23 @@ void TPageWalk::WalkDocument(IDispatch* document, int depth)
 
 void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn found)
 {
-    for (const wchar_t* tag : {L"OBJECT", L"EMBED"}) {
-        ForEachElement(Tagged(all, tag).get(), [&](IDispatch* e) {
-            try {
-                const auto movie = MovieOfElement(e, tag);
-                if (!movie) return true;
-                const std::string address = Absolute(base, *movie);
-                if (address.empty())
-                    ++result_.WithoutSource;
-                else
-                    result_.Movies.AddElement(address, found);
-            } catch (const EOleError&) {
+    const auto add = [&](const std::function<std::optional<std::string>()>& movieOf) {
+        try {
+            const auto movie = movieOf();
+            if (!movie) return true;
+            const std::string address = Absolute(base, *movie);
+            if (address.empty())
                 ++result_.WithoutSource;
-            }
-            return true;
-        });
-    }
+            else
+                result_.Movies.AddElement(address, found);
+        } catch (const EOleError&) {
+            ++result_.WithoutSource;
+        }
+        return true;
+    };
+    for (const wchar_t* tag : {L"OBJECT", L"EMBED"})
+        ForEachElement(Tagged(all, tag).get(), [&](IDispatch* e) { return add([&] { return MovieOfElement(e, tag); }); });
+    ForEachElement(Tagged(all, L"player").get(), [&](IDispatch* e) { return add([&] { return PlayerMovieOf(e); }); });
 }
 
 void TPageWalk::WalkFrames(IDispatch* all, const std::string& base, int depth)

@@ -1,8 +1,9 @@
 #pragma once
-// The whole-page walk: every Flash movie of a page's document and of every
-// frame and IFRAME document reachable through the DOM (each document once, to
-// a bounded depth), its address made absolute against its own document's
-// address as the save flow does, then every URL cache entry that is one of
+// The whole-page walk: every Flash movie (OBJECT, EMBED and the "player"
+// elements the hit test knows) of a page's document and of every frame and
+// IFRAME document reachable through the DOM (each document once, to a bounded
+// depth), its address made absolute against its own document's address as the
+// save flow does, then every URL cache entry that is one of
 // those movies' cached copy or a movie of its own from the page's or a frame's
 // host (the movies the page's movies loaded). A frame that denies its document
 // or an element that cannot be read is counted, never reported one by one.

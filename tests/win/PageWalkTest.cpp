@@ -49,6 +49,7 @@ TEST_F(PageWalk, EveryMovieOfPageFramesAndCacheOnceDeniedFramesCounted)
     page_->AddFlash({300, 20, 500, 170}, L"flash/banner.swf", false);  // windowless
     page_->AddEmbed({0, 0, 1, 1}, {{L"src", L"./movies/intro.swf"}});   // the first one again
     page_->AddEmbed({0, 0, 1, 1}, {{L"type", L"application/x-shockwave-flash"}});  // no source
+    page_->AddPlayer({0, 0, 1, 1}, L"<player src=\"flash/p.swf\" width=9></player>");
     page_->AddFrame({20, 300, 220, 450}, L"IFRAME", L"http://frames.test/inner/frame.html", inner);
     page_->AddFrame({300, 300, 500, 450}, L"IFRAME", L"http://other.test/ad.html", denied);
     page_->BuildIn(inner);
@@ -83,6 +84,7 @@ TEST_F(PageWalk, EveryMovieOfPageFramesAndCacheOnceDeniedFramesCounted)
     const std::vector<TRow> expected{
         {"http://127.0.0.1/page/movies/intro.swf", TFoundIn::Page, true},
         {"http://127.0.0.1/page/flash/banner.swf", TFoundIn::Page, false},
+        {"http://127.0.0.1/page/flash/p.swf", TFoundIn::Page, false},
         {"http://frames.test/m/inner.swf", TFoundIn::Frame, false},
         {"http://127.0.0.1/deep/d.swf", TFoundIn::Frame, false},
         {"http://127.0.0.1/page/loaded.swf", TFoundIn::CacheOnly, true},
@@ -97,7 +99,7 @@ TEST_F(PageWalk, EveryMovieOfPageFramesAndCacheOnceDeniedFramesCounted)
         EXPECT_EQ(items[i].Cached(), expected[i].Cached) << i;
     }
     EXPECT_EQ(items[0].Size, 9);
-    EXPECT_EQ(ReadWholeFile(items[5].CacheFile), "CWS-sniffed");
+    EXPECT_EQ(ReadWholeFile(items[6].CacheFile), "CWS-sniffed");
     EXPECT_EQ(r.Documents, 3);
     EXPECT_EQ(r.DeniedFrames, 1);
     EXPECT_EQ(r.WithoutSource, 1);
