@@ -40,11 +40,12 @@ void TMFHttpGet::Start()
         throw;
     }
     thread_->SaveToFile = true;
+    thread_->Pauses = Pauses;
     thread_->Resume();
     ++callDepth_;
     if (PumpMessages) PumpQueuedMessages();
     busy_ = false;
-    if (StartPauseMs) Sleep(StartPauseMs);
+    if (Pauses) Sleep(500);
     --callDepth_;
     FreeIfFinished();  // the worker may have ended during the pump or the pause
 }

@@ -33,9 +33,11 @@ public:
     // Start dispatches the queued messages after starting; Stop posts WM_QUIT
     // to the worker as well as asking it to terminate.
     bool PumpMessages = false;
-    // The pause Start ends with, the user-interface thread waiting; the
-    // whole-page grab, which starts one download after another, asks for none.
-    DWORD StartPauseMs = 500;
+    // The pauses of a single save: Start ends with 500 ms, the user-interface
+    // thread waiting, and the worker waits 200 ms before its end handler and
+    // 500 ms after it, before OnDone. The whole-page grab, which saves one movie
+    // after another, asks for none.
+    bool Pauses = true;
     uint8_t Mode = 1;        // 4: Start does nothing
     uint8_t AccessType = 2;  // 0 direct, 1 ProxyHost:ProxyPort, 2 the system's configuration
     std::string ProxyHost;

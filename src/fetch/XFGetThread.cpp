@@ -273,11 +273,11 @@ bool XF_GetThread::Download()
             return Fail(TDownloadEnd::ReadFailed, GetLastError());
         if (bytesRead_ == 0) {
             end_ = TDownloadEnd::EndOfData;
-            Sleep(200);
+            if (Pauses) Sleep(200);
             file.reset();
             done_ = true;
             if (onDone_) Synchronize([this] { DoDone(); });
-            Sleep(500);
+            if (Pauses) Sleep(500);
             return true;
         }
         if (file) WriteAll(file.get(), buffer_, bytesRead_);

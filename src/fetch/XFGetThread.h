@@ -44,6 +44,7 @@ public:
     std::string Verb = "GET";
     std::string PostData;     // empty: no request body
     bool SaveToFile = false;  // write the body to the URL's LocalFileName
+    bool Pauses = true;       // 200 ms before the end handler, 500 ms after it
 
     // Set when Execute ends by one of its own paths (not by an exception).
     // Any thread may read it while the object exists.

@@ -135,7 +135,7 @@ void TGrabSaver::StartDownload(TGrabJob& job)
     // As the single save asks for it: the system's proxy, credentials after 401 and 407.
     request->Mode = 2;
     request->PumpMessages = true;
-    request->StartPauseMs = 0;  // the user-interface thread keeps answering while it saves
+    request->Pauses = false;  // the user-interface thread keeps answering, and the next movie starts at once
     request->OnProgress = [this](TMFHttpGet* r, int length, int received) {
         DownloadProgress(length, received, r->ContentLengthKnown());
     };
