@@ -1,7 +1,7 @@
 #pragma once
 // The skinned push button and check box. Both paint themselves completely off
 // screen at every paint, from the style's picture strip cut afresh each time:
-// nothing is cached between paints.
+// only the decoded resource pictures are kept between paints (LoadSkinPicture).
 #include "Controls.h"
 #include "Forms.h"
 #include "SUIPublic.h"
