@@ -89,6 +89,12 @@ private:
     int width_ = 0, height_ = 0;
 };
 
+BOOL CALLBACK CountVisible(HWND child, LPARAM count)
+{
+    if (IsWindowVisible(child)) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 void Report(const char* what, double ms, double floor, double target = 0)
 {
     std::printf("control paint: %s %.3f ms/repaint, %.1f x the floor", what, ms, floor > 0 ? ms / floor : 0.0);
@@ -158,13 +164,9 @@ int main(int argc, char** argv)
     // Wine's floor is per window (a bare Win32 window that fills its colour
     // costs the same as the plain control): what the window count alone costs.
     int windows = 1;
-    EnumChildWindows(
-        mainForm->Handle(), [](HWND child, LPARAM count) {
-            if (IsWindowVisible(child)) ++*reinterpret_cast<int*>(count);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
-    std::printf("control paint: the main window is %d visible windows: %.1f ms of floor alone, the repaint %.1f x that\n",
+    EnumChildWindows(mainForm->Handle(), &CountVisible, reinterpret_cast<LPARAM>(&windows));
+    std::printf("control paint: the main window is %d visible windows: %.1f ms of floor alone, "
+                "the repaint %.1f x that\n",
                 windows, windows * floor, whole / (windows * floor));
     mainForm->Free();
     return 0;

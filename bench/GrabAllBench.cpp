@@ -118,7 +118,8 @@ void CrossProcess(int runs)
     for (int r = 0; r < runs; ++r) walks.push_back(CrossProcessWalkMs(content, movies));
     if (std::count(walks.begin(), walks.end(), -1.0) > 0) std::printf("  (some walks failed; their time is -1)\n");
     std::sort(walks.begin(), walks.end());
-    std::printf("cross-process walk of the demo page (%zu movies, one IFRAME), %d runs: median %.0f ms, worst %.0f ms\n",
+    std::printf("cross-process walk of the demo page (%zu movies, one IFRAME), %d runs: "
+                "median %.0f ms, worst %.0f ms\n",
                 movies, runs, walks[walks.size() / 2], walks.back());
     PostMessageA(GetAncestor(content, GA_ROOT), WM_CLOSE, 0, 0);
     WaitForSingleObject(pi.hProcess, 5000);

@@ -71,6 +71,7 @@ ComPtr<IDispatch> GetDocumentDispatchOfWindow(HWND window)
 ComPtr<IHTMLDocument2> GetDocumentOfWindow(HWND window)
 {
     ComPtr<IHTMLDocument2> document;
-    if (ComPtr<IDispatch> d = GetDocumentDispatchOfWindow(window)) d->QueryInterface(IID_IHTMLDocument2, document.put_void());
+    if (const ComPtr<IDispatch> d = GetDocumentDispatchOfWindow(window))
+        d->QueryInterface(IID_IHTMLDocument2, document.put_void());
     return document;
 }

@@ -103,8 +103,8 @@ std::wstring TGrabSaver::ReserveFile(const std::string& address)
 {
     const std::string name = SafeMovieFileName(address);
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        const std::wstring file =
-            folder_ + ToWide(UniqueFileName(name, [this](const std::string& n) { return Exists(folder_ + ToWide(n)); }));
+        const auto taken = [this](const std::string& n) { return Exists(folder_ + ToWide(n)); };
+        const std::wstring file = folder_ + ToWide(UniqueFileName(name, taken));
         const TKernelHandle h(
             CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (h) return file;

@@ -92,7 +92,8 @@ void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn fou
         return true;
     };
     for (const wchar_t* tag : {L"OBJECT", L"EMBED"})
-        ForEachElement(Tagged(all, tag).get(), [&](IDispatch* e) { return add([&] { return MovieOfElement(e, tag); }); });
+        ForEachElement(Tagged(all, tag).get(),
+                       [&](IDispatch* e) { return add([&] { return MovieOfElement(e, tag); }); });
     ForEachElement(Tagged(all, L"player").get(), [&](IDispatch* e) { return add([&] { return PlayerMovieOf(e); }); });
 }
 
