@@ -86,7 +86,8 @@ std::optional<std::string> MovieOfElement(IDispatch* element, const std::wstring
 
 std::optional<std::string> PlayerMovieOf(IDispatch* element)
 {
-    if (ElementTagName(element) == "player")
+    const std::string tag = ElementTagName(element);
+    if (tag == "player")
         if (auto path = PlayerMoviePath(DispatchCall(element, DISPID_IHTMLELEMENT_OUTERHTML).Text())) return path;
-    return MovieOfElement(element);
+    return MovieOfElement(element, ToWide(tag));
 }

@@ -77,24 +77,22 @@ void TPageWalk::WalkDocument(IDispatch* document, int depth)
 
 void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn found)
 {
-    const auto add = [&](const std::function<std::optional<std::string>()>& movieOf) {
-        try {
-            const auto movie = movieOf();
-            if (!movie) return true;
-            const std::string address = Absolute(base, *movie);
-            if (address.empty())
+    for (const std::wstring tag : {L"OBJECT", L"EMBED", L"player"}) {
+        ForEachElement(Tagged(all, tag.c_str()).get(), [&](IDispatch* e) {
+            try {
+                const auto movie = tag == L"player" ? PlayerMovieOf(e) : MovieOfElement(e, tag);
+                if (!movie) return true;
+                const std::string address = Absolute(base, *movie);
+                if (address.empty())
+                    ++result_.WithoutSource;
+                else
+                    result_.Movies.AddElement(address, found);
+            } catch (const EOleError&) {
                 ++result_.WithoutSource;
-            else
-                result_.Movies.AddElement(address, found);
-        } catch (const EOleError&) {
-            ++result_.WithoutSource;
-        }
-        return true;
-    };
-    for (const wchar_t* tag : {L"OBJECT", L"EMBED"})
-        ForEachElement(Tagged(all, tag).get(),
-                       [&](IDispatch* e) { return add([&] { return MovieOfElement(e, tag); }); });
-    ForEachElement(Tagged(all, L"player").get(), [&](IDispatch* e) { return add([&] { return PlayerMovieOf(e); }); });
+            }
+            return true;
+        });
+    }
 }
 
 void TPageWalk::WalkFrames(IDispatch* all, const std::string& base, int depth)
@@ -113,6 +111,7 @@ void TPageWalk::EnterFrame(IDispatch* frame, const std::string& base, int depth)
     try {
         result_.Movies.AddHost(Absolute(base, DispatchCall(frame, DISPID_IHTMLFRAMEBASE_SRC).Text()));
     } catch (const EOleError&) {
+        // a frame whose source cannot be read adds no host
     }
     if (depth + 1 > MaxDepth) return;
     const ComPtr<IDispatch> inner = FrameDocument(frame);
