@@ -1,11 +1,14 @@
 #include "Graphics.h"
 
 #include "BmpLayout.h"
+#include "CriticalSection.h"
 #include "WideText.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 COLORREF ColorToRGB(TColor color)
 {
@@ -252,7 +255,97 @@ void TCanvas::CopyRect(const RECT& dest, TCanvas& source, const RECT& src)
 
 // ---------------------------------------------------------------- TBitmap
 
-TBitmap::~TBitmap() { ReleaseDC(); }
+namespace {
+
+std::atomic<bool> binOpen{false};  // false before the bin is made and once it is gone
+
+// Sections of the sizes that paints make again and again (a control's buffer,
+// a cut frame) wait here for the next bitmap of that size: touching fresh
+// section memory costs more than most drawing into it (about 10 us a page on
+// the machines we measure under Wine). Bounded; any thread may use it.
+class TSectionBin {
+public:
+    struct TSection {
+        TBitmapHandle Bitmap;
+        uint32_t* Bits = nullptr;
+        int Width = 0, Height = 0;
+        size_t Pixels() const { return size_t(Width) * size_t(Height); }
+    };
+
+    TSectionBin() { binOpen = true; }
+    ~TSectionBin() { binOpen = false; }
+
+    // Null at exit once the bin has gone: bitmaps freed after it free their sections.
+    static TSectionBin* Open()
+    {
+        static TSectionBin bin;
+        return binOpen ? &bin : nullptr;
+    }
+
+    // The newest kept section of exactly that size, black again; empty when none is.
+    TSection Take(int width, int height)
+    {
+        TSection found;
+        {
+            TCriticalSection::TLock lock(lock_);
+            const auto it = std::find_if(kept_.rbegin(), kept_.rend(),
+                                         [&](const TSection& k) { return k.Width == width && k.Height == height; });
+            if (it == kept_.rend()) return found;
+            found = std::move(*it);
+            kept_.erase(std::next(it).base());
+            pixels_ -= found.Pixels();
+        }
+        GdiFlush();
+        std::memset(found.Bits, 0, found.Pixels() * sizeof(uint32_t));
+        return found;
+    }
+
+    void Put(TSection section)
+    {
+        if (section.Pixels() > kMostPixels) return;
+        TCriticalSection::TLock lock(lock_);
+        pixels_ += section.Pixels();
+        kept_.push_back(std::move(section));
+        while (pixels_ > kMostPixels) {
+            pixels_ -= kept_.front().Pixels();
+            kept_.erase(kept_.begin());
+        }
+    }
+
+    void Clear()
+    {
+        TCriticalSection::TLock lock(lock_);
+        kept_.clear();
+        pixels_ = 0;
+    }
+
+private:
+    static constexpr size_t kMostPixels = 1 << 20;  // 4 MB in all
+    TCriticalSection lock_;
+    std::vector<TSection> kept_;  // the oldest first
+    size_t pixels_ = 0;
+};
+
+}  // namespace
+
+TBitmap::~TBitmap()
+{
+    ReleaseDC();
+    KeepSection();
+}
+
+void TBitmap::FreeKeptSections()
+{
+    if (TSectionBin* bin = TSectionBin::Open()) bin->Clear();
+}
+
+void TBitmap::KeepSection()
+{
+    TSectionBin* bin = TSectionBin::Open();
+    if (bin && bitmap_ && bits_) bin->Put({std::move(bitmap_), bits_, width_, height_});
+    bitmap_.reset();
+    bits_ = nullptr;
+}
 
 void TBitmap::ReleaseDC()
 {
@@ -265,10 +358,17 @@ void TBitmap::ReleaseDC()
 void TBitmap::SetSize(int width, int height)
 {
     ReleaseDC();
-    bitmap_.reset();
-    bits_ = nullptr;
+    KeepSection();
     width_ = height_ = 0;
     if (width <= 0 || height <= 0) return;
+    TSectionBin* bin = TSectionBin::Open();
+    if (TSectionBin::TSection kept = bin ? bin->Take(width, height) : TSectionBin::TSection{}; kept.Bitmap) {
+        bitmap_ = std::move(kept.Bitmap);
+        bits_ = kept.Bits;
+        width_ = width;
+        height_ = height;
+        return;
+    }
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = width;
@@ -388,10 +488,10 @@ bool TBitmap::LoadDib(std::span<const uint8_t> image, const TBmpLayout& layout)
                                DIB_RGB_COLORS);
     if (rows <= 0) return false;
     ReleaseDC();
-    std::swap(bitmap_, loaded.bitmap_);  // `loaded` frees the old section
-    bits_ = loaded.bits_;
-    width_ = loaded.width_;
-    height_ = loaded.height_;
+    std::swap(bitmap_, loaded.bitmap_);  // `loaded` lets the old section go
+    std::swap(bits_, loaded.bits_);
+    std::swap(width_, loaded.width_);
+    std::swap(height_, loaded.height_);
     return true;
 }
 

@@ -192,7 +192,9 @@ private:
     TBrush brush_;
 };
 
-// A 32-bit top-down DIB section with its own memory DC and canvas.
+// A 32-bit top-down DIB section with its own memory DC and canvas. A section
+// the bitmap lets go (resized or freed) is kept for the next bitmap of its
+// size, up to a few megabytes in all.
 class TBitmap {
 public:
     TBitmap() = default;
@@ -224,12 +226,17 @@ public:
     // Copies a part of another bitmap into a new picture of that part's size.
     void AssignPart(const TBitmap& other, const RECT& part);
 
+    // Frees the sections kept for later bitmaps: a leak check counts only the
+    // handles in use.
+    static void FreeKeptSections();
+
     // Colour that Draw treats as transparent (clNone: draw opaque).
     TColor TransparentColor() const { return transparentColor_; }
     void SetTransparentColor(TColor c) { transparentColor_ = c; }
 
 private:
     void FromHandle(HBITMAP source);
+    void KeepSection();  // hands the section on for the next bitmap of its size
     bool LoadDib(std::span<const uint8_t> image, const TBmpLayout& layout);
     void ReleaseDC();
 

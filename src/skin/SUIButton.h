@@ -1,7 +1,8 @@
 #pragma once
 // The skinned push button and check box. Both paint themselves completely off
 // screen at every paint, from the style's picture strip cut afresh each time:
-// only the decoded resource pictures are kept between paints (LoadSkinPicture).
+// only the decoded resource pictures (LoadSkinPicture) and the bitmaps' memory
+// (TBitmap) are kept between paints.
 #include "Controls.h"
 #include "Forms.h"
 #include "SUIPublic.h"

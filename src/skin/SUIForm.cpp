@@ -218,8 +218,6 @@ void TsuiForm::Paint()
     const char* pattern = UIStyle() == TsuiUIStyle::MacOS     ? "MACOS_FORM_BACKGROUND"
                           : UIStyle() == TsuiUIStyle::Protein ? "PROTEIN_FORM_BACKGROUND"
                                                               : nullptr;
-    TBufferDC buffer(Canvas().Handle(), client);
-    TCanvas& c = buffer.Canvas();
     TBitmap tile;
     if (pattern) {
         try {
@@ -228,10 +226,19 @@ void TsuiForm::Paint()
             // the plain colour below
         }
     }
+    // One fill straight onto the target, which never shows half of it: a
+    // buffer the size of the frame cost more than the fill (its fresh memory).
+    // The pattern starts at the frame's corner in any DC, also one a child
+    // has shifted to paint what lies behind it.
+    TCanvas& c = Canvas();
+    POINT origin, oldBrushOrigin;
+    GetViewportOrgEx(c.Handle(), &origin);
+    SetBrushOrgEx(c.Handle(), origin.x, origin.y, &oldBrushOrigin);
     if (!tile.Empty()) c.Brush().SetBitmap(&tile);
     c.Brush().SetColor(Color());
     c.FillRect(client);
     c.Brush().SetBitmap(nullptr);
+    SetBrushOrgEx(c.Handle(), oldBrushOrigin.x, oldBrushOrigin.y, nullptr);
 }
 
 // ------------------------------------------------------------ the form's messages

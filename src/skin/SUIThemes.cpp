@@ -2,6 +2,7 @@
 
 #include "Controls.h"
 #include "SUIPublic.h"
+#include "SkinGeometry.h"
 
 #include <cstring>
 #include <map>
@@ -32,14 +33,25 @@ const TDecodedPicture& DecodedSkinPicture(const char* name)
     return decoded.emplace(name, std::move(d)).first->second;
 }
 
+// The columns of a decoded picture, full height, into a bitmap of their size:
+// the one bitmap a cut frame needs.
+void CopyColumns(const TDecodedPicture& d, const TSlicePlan& plan, TBitmap& target)
+{
+    target.SetSize(plan.Width, plan.Height);
+    uint32_t* bits = target.ScanLine(0);
+    if (!bits || d.Pixels.empty()) return;
+    const int w = plan.Source.Width();
+    for (int y = 0; y < plan.Height; ++y)
+        std::memcpy(bits + size_t(y) * plan.Width, d.Pixels.data() + size_t(y) * d.Width + plan.Source.Left,
+                    size_t(w) * sizeof(uint32_t));
+}
+
 }  // namespace
 
 void LoadSkinPicture(TBitmap& target, const char* name)
 {
     const TDecodedPicture& d = DecodedSkinPicture(name);
-    target.SetSize(d.Width, d.Height);
-    if (uint32_t* bits = target.ScanLine(0); bits && !d.Pixels.empty())
-        std::memcpy(bits, d.Pixels.data(), d.Pixels.size() * sizeof(uint32_t));
+    CopyColumns(d, CutSlicePlan(d.Width, d.Height, 0, 0), target);
 }
 
 void GetBuiltInBitmap(TsuiUIStyle style, int item, TBitmap* target, int sliceIndex, int sliceCount)
@@ -50,7 +62,7 @@ void GetBuiltInBitmap(TsuiUIStyle style, int item, TBitmap* target, int sliceInd
         if (!name.empty()) LoadSkinPicture(*target, name.c_str());
         return;
     }
-    TBitmap strip;
-    if (!name.empty()) LoadSkinPicture(strip, name.c_str());
-    CutSlice(strip, *target, sliceCount, sliceIndex);
+    static const TDecodedPicture none;
+    const TDecodedPicture& d = name.empty() ? none : DecodedSkinPicture(name.c_str());
+    CopyColumns(d, CutSlicePlan(d.Width, d.Height, sliceCount, sliceIndex), *target);
 }

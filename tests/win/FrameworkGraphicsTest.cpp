@@ -44,6 +44,10 @@ TEST(Bitmap, SizeScanLinesAndCanvasShareOnePixelBuffer)
     Fill(b, RECT{0, 4, 2, 5}, kBlue);
     EXPECT_EQ(b.Pixel(1, 4), kBlue);
     EXPECT_EQ(b.ScanLine(4)[0], 0x000000FFu);
+    // So does a size it had before (its section serves again).
+    b.SetSize(4, 3);
+    EXPECT_EQ(b.Pixel(2, 1), RGB(0, 0, 0));
+    EXPECT_EQ(b.Pixel(1, 0), RGB(0, 0, 0));
 }
 
 TEST(Bitmap, DrawWithTransparentColourSkipsKeyedPixels)
@@ -208,6 +212,7 @@ TEST(Canvas, FontPenOrBrushChangedWhileSelectedIsNotDeletedUnderTheDC)
 // freed: every counted handle is given back.
 TEST(Handles, FormsWithPaintingGiveBackEveryHandle)
 {
+    TBitmap::FreeKeptSections();
     std::array<int, static_cast<int>(THandleKind::Count)> before{};
     for (int k = 0; k < static_cast<int>(before.size()); ++k) before[k] = LiveHandles(static_cast<THandleKind>(k));
     std::vector<HGDIOBJ> objects;
@@ -244,6 +249,7 @@ TEST(Handles, FormsWithPaintingGiveBackEveryHandle)
         Application()->FreeForms();
     }
 
+    TBitmap::FreeKeptSections();
     for (int k = 0; k < static_cast<int>(before.size()); ++k)
         EXPECT_EQ(LiveHandles(static_cast<THandleKind>(k)), before[k]) << "handle kind " << k;
     for (HGDIOBJ h : objects) EXPECT_EQ(GetObjectType(h), 0u);

@@ -95,6 +95,24 @@ TEST_F(SkinForm, StyleGivesBorderWidthAndFaceOrDeepBlueWithoutATheme)
     EXPECT_EQ(frame->Color(), 0x00E8E8E8u);
 }
 
+// A child anywhere shows the MacOS face's 8 x 4 pattern behind it in step
+// with the face around it.
+TEST_F(SkinForm, FacePatternBehindAChildLinesUpWithTheFaceAroundIt)
+{
+    TsuiForm* frame = MakeFrame(TFormBorderStyle::bsSingle, I::MacOS);
+    auto* child = new TCustomControl(form_.get());
+    child->SetParent(frame);
+    child->SetBounds(13, 39, 16, 8);
+    TTestDib face(frame->Width(), frame->Height()), behind(16, 8);
+    face.PrintClient(frame->Handle());
+    TCanvas canvas(behind.Dc());
+    PaintParentBackground(canvas, *child);
+    int wrong = 0;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) wrong += behind.Pixel(x, y) != face.Pixel(13 + x, 39 + y);
+    EXPECT_EQ(wrong, 0);
+}
+
 // What the screen shows of the border left, right and below the frame, read
 // from the screen itself: the window's own DC does not tell under Wine.
 class SkinFormOnScreen : public SkinForm, public ::testing::WithParamInterface<I> {

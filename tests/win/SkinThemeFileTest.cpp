@@ -652,6 +652,13 @@ TEST(BmpLoad, TopDownAndBottomUpGiveTheSamePixels)
     ASSERT_TRUE(topDown.LoadFromStream(EncodeBmp24TopDown(picture)));
     ExpectPixels(bottomUp, picture);
     ExpectPixels(topDown, picture);
+    // The sections they had go on to later bitmaps whole: a new one of the
+    // loaded size draws into pixels of its own.
+    TBitmap later(5, 3);
+    later.Canvas().Brush().SetColor(clNavy);
+    later.Canvas().FillRect(RECT{0, 0, 5, 3});
+    EXPECT_EQ(later.ScanLine(2)[4], 0x00000080u);
+    ExpectPixels(bottomUp, picture);
 }
 
 TEST(BmpLoad, EightBitsTakeTheirColoursFromThePalette)
