@@ -306,7 +306,7 @@ public:
         TCriticalSection::TLock lock(lock_);
         pixels_ += section.Pixels();
         kept_.push_back(std::move(section));
-        while (pixels_ > kMostPixels) {
+        while (pixels_ > kMostPixels || kept_.size() > kMostKept) {
             pixels_ -= kept_.front().Pixels();
             kept_.erase(kept_.begin());
         }
@@ -321,6 +321,7 @@ public:
 
 private:
     static constexpr size_t kMostPixels = 1 << 20;  // 4 MB in all
+    static constexpr size_t kMostKept = 64;         // GDI handles are few: 10,000 a process
     TCriticalSection lock_;
     std::vector<TSection> kept_;  // the oldest first
     size_t pixels_ = 0;

@@ -216,8 +216,7 @@ TEST(ShortCutText, ModifiersInOrderAndNothingForNoKey)
 // Two 8 x 8 images from one strip: a blue square on white (the mask colour), and white.
 TEST(ImageList, MaskedImagesDrawTheirShapeEnabledAndGreyed)
 {
-    TBitmap::FreeKeptSections();
-    const int before = LiveHandlesTotal();
+    const int before = HandlesInUse();
     {
         TOwnedComponent<TImageList> list(new TImageList(nullptr, 8, 8));
         EXPECT_EQ(LiveHandles(THandleKind::ImageList), 1);
@@ -241,8 +240,7 @@ TEST(ImageList, MaskedImagesDrawTheirShapeEnabledAndGreyed)
         EXPECT_EQ(shown.Pixel(10 + 6, 6), ColorToRGB(clBtnHighlight)) << "no highlight below right of the shape";
     }
     EXPECT_EQ(LiveHandles(THandleKind::ImageList), 0);
-    TBitmap::FreeKeptSections();
-    EXPECT_EQ(LiveHandlesTotal(), before);
+    EXPECT_EQ(HandlesInUse(), before);
 }
 
 TEST(ImageList, MenuForgetsItsImagesWhenTheyGo)

@@ -197,7 +197,7 @@ void InspectTest::SetUp()
 {
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     PumpPending();
-    handlesBefore_ = LiveHandlesTotal();
+    handlesBefore_ = HandlesInUse();
     HookRecord() = {};
     savedHook_ = HookLibrary();
     HookLibrary() = THookLibrary{&RecordEnableHook, &RecordDisableHook};
@@ -229,7 +229,7 @@ void InspectTest::TearDown()
     page_.reset();
     PumpPending();
     EXPECT_EQ(FakeComObjectsAlive(), 0) << "a fixture object outlived its page";
-    EXPECT_EQ(LiveHandlesTotal(), handlesBefore_) << "wrapped handles were lost";
+    EXPECT_EQ(HandlesInUse(), handlesBefore_) << "wrapped handles were lost";
     SetMessageBoxHook(std::move(savedBoxHook_));
     AccessibilityLibraryName() = savedLibrary_;
     HookLibrary() = savedHook_;

@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include "Graphics.h"
+#include "Handles.h"
 #include "Threads.h"
 
 #include <algorithm>
@@ -12,6 +14,12 @@ void PumpPending()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+int HandlesInUse()
+{
+    TBitmap::FreeKeptSections();
+    return LiveHandlesTotal();
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
