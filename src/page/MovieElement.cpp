@@ -55,10 +55,10 @@ void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visi
 
 std::string ElementTagName(IDispatch* element) { return DispatchCall(element, DISPID_IHTMLELEMENT_TAGNAME).Text(); }
 
-std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::wstring& tag)
+std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::string& tag)
 {
     TMovieMarkup m;
-    m.Tag = tag.empty() ? ElementTagName(element) : WideToAnsi(tag);
+    m.Tag = tag.empty() ? ElementTagName(element) : tag;
     const bool embed = SameNoCase(m.Tag, "EMBED"), object = SameNoCase(m.Tag, "OBJECT");
     if (!embed && !object) return std::nullopt;
     m.Type = Attribute(element, L"type");
@@ -71,7 +71,7 @@ std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::wstring&
     return MarkupMovieAddress(m);
 }
 
-std::optional<std::string> MovieOfElement(IDispatch* element, const std::wstring& tag)
+std::optional<std::string> MovieOfElement(IDispatch* element, const std::string& tag)
 {
     const auto markup = MarkupMovieOf(element, tag);
     if (markup && !markup->empty()) return markup;
@@ -89,5 +89,5 @@ std::optional<std::string> PlayerMovieOf(IDispatch* element)
     const std::string tag = ElementTagName(element);
     if (tag == "player")
         if (auto path = PlayerMoviePath(DispatchCall(element, DISPID_IHTMLELEMENT_OUTERHTML).Text())) return path;
-    return MovieOfElement(element, ToWide(tag));
+    return MovieOfElement(element, tag);
 }

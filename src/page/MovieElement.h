@@ -23,12 +23,12 @@
 // the movie PARAM, as written in the page), or nothing when the markup names
 // no movie. Empty: a movie without a source. Failing DOM calls raise. A caller
 // that knows the element's tag name passes it and spares a call.
-std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::wstring& tag = {});
+std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::string& tag = {});
 
 // The movie address of any element, for the whole-page walk: what its markup
 // names; when that names no address, the control's Movie property if the
 // element answers the Flash interface (only then is a typed proxy made).
-std::optional<std::string> MovieOfElement(IDispatch* element, const std::wstring& tag = {});
+std::optional<std::string> MovieOfElement(IDispatch* element, const std::string& tag = {});
 
 // The movie path of a "player" element as the hit test reads it (its markup,
 // its tag name compared case and all), else as MovieOfElement.

@@ -18,9 +18,9 @@ std::string Absolute(const std::string& base, const std::string& address)
 }
 
 // The elements of one tag name, as a collection; null when there are none.
-ComPtr<IDispatch> Tagged(IDispatch* all, const wchar_t* tag)
+ComPtr<IDispatch> Tagged(IDispatch* all, const std::string& tag)
 {
-    TBStr name{std::wstring(tag)};
+    TBStr name{ToWide(tag)};
     return DispatchCall(all, DISPID_IHTMLELEMENTCOLLECTION_TAGS, {VariantOf(name.get())}).Object();
 }
 
@@ -77,10 +77,10 @@ void TPageWalk::WalkDocument(IDispatch* document, int depth)
 
 void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn found)
 {
-    for (const std::wstring tag : {L"OBJECT", L"EMBED", L"player"}) {
-        ForEachElement(Tagged(all, tag.c_str()).get(), [&](IDispatch* e) {
+    for (const std::string tag : {"OBJECT", "EMBED", "player"}) {
+        ForEachElement(Tagged(all, tag).get(), [&](IDispatch* e) {
             try {
-                const auto movie = tag == L"player" ? PlayerMovieOf(e) : MovieOfElement(e, tag);
+                const auto movie = tag == "player" ? PlayerMovieOf(e) : MovieOfElement(e, tag);
                 if (!movie) return true;
                 const std::string address = Absolute(base, *movie);
                 if (address.empty())
@@ -97,7 +97,7 @@ void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn fou
 
 void TPageWalk::WalkFrames(IDispatch* all, const std::string& base, int depth)
 {
-    for (const wchar_t* tag : {L"IFRAME", L"FRAME"})
+    for (const char* tag : {"IFRAME", "FRAME"})
         ForEachElement(Tagged(all, tag).get(), [&](IDispatch* frame) {
             EnterFrame(frame, base, depth);
             return true;

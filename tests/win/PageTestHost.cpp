@@ -197,7 +197,8 @@ void InspectTest::SetUp()
 {
     ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     PumpPending();
-    handlesBefore_ = HandlesInUse();
+    TBitmap::FreeKeptSections();  // only the handles in use are compared
+    handlesBefore_ = LiveHandlesTotal();
     HookRecord() = {};
     savedHook_ = HookLibrary();
     HookLibrary() = THookLibrary{&RecordEnableHook, &RecordDisableHook};
@@ -229,7 +230,8 @@ void InspectTest::TearDown()
     page_.reset();
     PumpPending();
     EXPECT_EQ(FakeComObjectsAlive(), 0) << "a fixture object outlived its page";
-    EXPECT_EQ(HandlesInUse(), handlesBefore_) << "wrapped handles were lost";
+    TBitmap::FreeKeptSections();
+    EXPECT_EQ(LiveHandlesTotal(), handlesBefore_) << "wrapped handles were lost";
     SetMessageBoxHook(std::move(savedBoxHook_));
     AccessibilityLibraryName() = savedLibrary_;
     HookLibrary() = savedHook_;

@@ -1,7 +1,5 @@
 #include "TestSupport.h"
 
-#include "Graphics.h"
-#include "Handles.h"
 #include "Threads.h"
 
 #include <algorithm>
@@ -14,12 +12,6 @@ void PumpPending()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-}
-
-int HandlesInUse()
-{
-    TBitmap::FreeKeptSections();
-    return LiveHandlesTotal();
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)

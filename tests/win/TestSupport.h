@@ -13,9 +13,6 @@
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 2000);
 // Dispatches whatever is waiting now and returns.
 void PumpPending();
-// Every wrapped handle alive once the sections bitmaps keep for later ones are
-// freed: what a leak check compares.
-int HandlesInUse();
 
 // A 32-bit top-down DIB section selected into its own memory DC, prefilled with
 // one colour so untouched pixels are recognisable.
