@@ -45,7 +45,9 @@ host_runs_i386() {
     return $ok
 }
 
-installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
+# The lists are read whole before grep looks at them: with pipefail, a grep -q
+# that stops at its first match would fail the pipe when the writer is cut off.
+installed() { grep -q "install ok installed" <<<"$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)"; }
 
 # --probe-i386: can the i686 suites run here? Exit 0 if so; otherwise print
 # why not, in one line, and exit 1.
@@ -95,7 +97,7 @@ done
 want_wine32=0
 if host_runs_i386; then
     want_wine32=1
-    dpkg --print-foreign-architectures | grep -qx i386 || $SUDO dpkg --add-architecture i386
+    grep -qx i386 <<<"$(dpkg --print-foreign-architectures)" || $SUDO dpkg --add-architecture i386
     installed wine32:i386 || missing+=(wine32:i386)
 fi
 
@@ -119,7 +121,7 @@ fi
 # zh_CN for the test prefix (code page 936); en_US for the second prefix,
 # a Western system (code page 1252), where the program must read the same.
 for loc in zh_CN en_US; do
-    if ! locale -a 2>/dev/null | grep -qi "^$loc\.utf8\$"; then
+    if ! grep -qi "^$loc\.utf8\$" <<<"$(locale -a 2>/dev/null)"; then
         echo "setup: generating $loc.UTF-8"
         $SUDO sed -i "s/^# *\($loc.UTF-8 UTF-8\)/\1/" /etc/locale.gen
         grep -q "^$loc.UTF-8 UTF-8" /etc/locale.gen || echo "$loc.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null

@@ -49,7 +49,9 @@ case "$1" in
 --add-architecture) echo "$2" >>"$FAKE_STATE/arches" ;;
 esac
 SH
-printf '#!/bin/bash\necho zh_CN.utf8\necho en_US.utf8\n' >"$FAKES/locale"
+# The pause lets a reader that stops at the first line go before the second
+# is written, as a long list of locales does on a real machine.
+printf '#!/bin/bash\necho zh_CN.utf8\nsleep 0.1\necho en_US.utf8\n' >"$FAKES/locale"
 printf '#!/bin/bash\nexec "$@"\n' >"$FAKES/sudo"
 chmod +x "$FAKES"/*
 
