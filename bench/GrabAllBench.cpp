@@ -81,7 +81,8 @@ HWND StartDemoPage(PROCESS_INFORMATION& pi)
 {
     char cmd[] = "DemoPage.exe http://demo.test/index.html movies/sample.swf --frame "
                  "http://demo.test/frame.html movies/inner.swf --more 40 --seconds 300";
-    STARTUPINFOA si{sizeof(si)};
+    STARTUPINFOA si{};
+    si.cb = sizeof(si);
     if (!CreateProcessA(nullptr, cmd, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return nullptr;
     for (int i = 0; i < 400; ++i) {
         if (HWND top = FindWindowA("VendrakeFakePage", nullptr))
@@ -175,7 +176,8 @@ void Saving(const char* port)
     CreateDirectoryW(folder.c_str(), nullptr);
     std::vector<TGrabItem> items;
     for (int i = 0; i < kSaved; ++i)
-        items.push_back({"http://127.0.0.1:" + std::string(port) + "/movie/bench" + std::to_string(i) + "?n=200000"});
+        items.emplace_back().Address =
+            "http://127.0.0.1:" + std::string(port) + "/movie/bench" + std::to_string(i) + "?n=200000";
     TGrabSaver saver(items, folder);
     bool done = false;
     saver.OnDone = [&] { done = true; };

@@ -27,7 +27,7 @@ TGrabSaver::TGrabSaver(std::vector<TGrabItem> items, std::wstring folder)
       })
 {
     if (!folder_.empty() && folder_.back() != L'\\' && folder_.back() != L'/') folder_ += L'\\';
-    for (TGrabItem& item : items) jobs_.push_back(TGrabJob{std::move(item)});
+    for (TGrabItem& item : items) jobs_.emplace_back().Item = std::move(item);
 }
 
 TGrabSaver::~TGrabSaver()
