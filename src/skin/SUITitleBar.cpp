@@ -4,7 +4,6 @@
 #include "WideText.h"
 
 #include <memory>
-#include <type_traits>
 
 namespace {
 constexpr int kTitleButtonFrames = 18;
