@@ -1,8 +1,9 @@
 // The main window's save flow: the movie the hit test found is resolved against
-// its page's URL, the user picks a file, and the movie is copied out of the URL
+// its page's base, the user picks a file (its name suggested from the address), and the movie is copied out of the URL
 // cache or, with the option "设置了3721的私隐策略", downloaded over HTTP.
 #include "main.h"
 
+#include "GrabRules.h"
 #include "HTTPGet.h"
 #include "MovieFile.h"
 #include "MovieUrl.h"
@@ -43,13 +44,12 @@ TfrmMain::~TfrmMain()
 
 void TfrmMain::SaveMovie()
 {
-    MovieURL.clear();
-    const auto resolved = ResolveMovieURL(Hit.PageURL, Hit.MoviePath);
-    if (!resolved) return;
-    Hit.MoviePath = resolved->Remainder;
-    MovieURL = resolved->MovieURL;
+    // The address the browser loaded the movie from, as its cache keeps it:
+    // both routes ask for this one.
+    MovieURL = CachedAddress(ResolveMovieURL(Hit.PageURL, Hit.MoviePath));
+    if (MovieURL.empty()) return;
     SaveDialog1->Title = Hit.MoviePath;
-    SaveDialog1->FileName.clear();
+    SaveDialog1->FileName = ToWide(SuggestedFileName(ToNarrow(ToWide(MovieURL), CP_UTF8)), CP_UTF8);
     if (!SaveDialog1->Execute()) return;
     if (cbFor3721->Checked())
         DownloadMovie();

@@ -8,6 +8,10 @@
 
 namespace {
 
+// Room for a suggested name: Windows takes 255 characters in a name, and a
+// folder is put before it.
+constexpr size_t kSuggestedNameMax = 200;
+
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string LowerCase(std::string_view s)
@@ -82,6 +86,88 @@ bool IsDeviceName(std::string_view name)
            stem[3] <= '9';
 }
 
+bool ForbiddenInFileName(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
+}
+
+// The last path segment of an address, its query and fragment left out.
+std::string_view LastSegment(std::string_view url)
+{
+    std::string_view path = WithoutQuery(Trim(url));
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The text with its %XX escapes decoded; nothing when one is not two hex digits.
+std::optional<std::string> PercentDecoded(std::string_view s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '%') {
+            out += s[i];
+            continue;
+        }
+        const int high = i + 2 < s.size() ? HexValue(s[i + 1]) : -1, low = high < 0 ? -1 : HexValue(s[i + 2]);
+        if (low < 0) return std::nullopt;
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+    }
+    return out;
+}
+
+bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Well-formed UTF-8: no stray continuation byte, no sequence cut short, no
+// overlong form of an ASCII character.
+bool IsUtf8(std::string_view s)
+{
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const size_t length = c < 0x80 ? 1 : c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xF0 && c < 0xF5 ? 4 : 0;
+        if (length == 0 || i + length > s.size()) return false;
+        for (size_t k = 1; k < length; ++k)
+            if (!IsContinuationByte(static_cast<unsigned char>(s[i + k]))) return false;
+        i += length;
+    }
+    return true;
+}
+
+size_t CutAtUtf8Character(std::string_view s, size_t max)
+{
+    if (s.size() <= max) return s.size();
+    size_t cut = max;
+    while (cut > 0 && IsContinuationByte(static_cast<unsigned char>(s[cut]))) --cut;
+    return cut;
+}
+
+// A file name Windows takes: forbidden characters replaced by "_", trailing
+// dots and spaces dropped, a device name given a leading "_", at most maxBytes
+// bytes (cut where cut says a character ends) and ".swf" added when the name
+// does not end in it; "movie.swf" when nothing is left.
+std::string SafeFileName(std::string name, size_t maxBytes, size_t (*cutAt)(std::string_view, size_t))
+{
+    std::replace_if(name.begin(), name.end(), ForbiddenInFileName, '_');
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    if (name.empty()) name = "movie";
+    if (IsDeviceName(name)) name.insert(0, "_");
+    const bool hasExtension = EndsWithNoCase(name, ".swf");
+    const std::string_view stem = std::string_view(name).substr(0, name.size() - (hasExtension ? 4 : 0));
+    const size_t room = maxBytes > 4 ? maxBytes - 4 : 1;
+    std::string cut(stem.substr(0, cutAt(stem, room)));
+    while (!cut.empty() && (cut.back() == '.' || cut.back() == ' ')) cut.pop_back();
+    if (cut.empty()) cut = "movie";
+    return cut + (hasExtension ? name.substr(name.size() - 4) : std::string(".swf"));
+}
+
 }  // namespace
 
 std::optional<std::string> MarkupMovieAddress(const TMovieMarkup& m)
@@ -135,21 +221,6 @@ TCacheVerdict CacheEntryVerdict(std::string_view url, std::string_view headers)
     return TCacheVerdict::NotMovie;
 }
 
-std::string AbsoluteMovieAddress(std::string_view documentUrl, std::string_view address)
-{
-    address = Trim(address);
-    if (documentUrl.empty() || address.empty()) return {};
-    const size_t colon = address.find("://");
-    const bool hasScheme = colon != std::string_view::npos && colon > 0 &&
-                           address.substr(0, colon).find_first_of("/?#") == std::string_view::npos;
-    if (hasScheme) return std::string(address);
-    const auto a = AuthorityOf(documentUrl);
-    if (a && address.starts_with("//")) return std::string(documentUrl.substr(0, a->begin - 2)) + std::string(address);
-    if (a && address.starts_with("/")) return std::string(documentUrl.substr(0, a->end)) + std::string(address);
-    const auto joined = ResolveMovieURL(documentUrl, address);
-    return joined ? joined->MovieURL : std::string();
-}
-
 std::string UrlHost(std::string_view url)
 {
     const auto a = AuthorityOf(url);
@@ -164,41 +235,19 @@ std::string UrlHost(std::string_view url)
     return server;
 }
 
-std::string MovieAddressKey(std::string_view url)
-{
-    url = Trim(url);
-    const size_t fragment = url.find('#');
-    if (fragment != std::string_view::npos) url = url.substr(0, fragment);
-    const auto a = AuthorityOf(url);
-    if (!a) return std::string(url);
-    std::string authority = LowerCase(url.substr(a->begin, a->end - a->begin));
-    const std::string scheme = LowerCase(url.substr(0, a->begin));
-    if (scheme == "http://" && authority.ends_with(":80")) authority.resize(authority.size() - 3);
-    std::string rest(url.substr(a->end));
-    if (rest.empty()) rest = "/";
-    return scheme + authority + rest;
-}
+std::string MovieAddressKey(std::string_view url) { return CachedAddress(url); }
 
 std::string SafeMovieFileName(std::string_view url, size_t maxBytes)
 {
-    std::string_view path = WithoutQuery(Trim(url));
-    const size_t slash = path.find_last_of("/\\");
-    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
-    std::string name(path);
-    for (char& c : name) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos) c = '_';
-    }
-    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-    if (name.empty()) name = "movie";
-    if (IsDeviceName(name)) name.insert(0, "_");
-    const bool hasExtension = EndsWithNoCase(name, ".swf");
-    const std::string_view stem = std::string_view(name).substr(0, name.size() - (hasExtension ? 4 : 0));
-    const size_t room = maxBytes > 4 ? maxBytes - 4 : 1;
-    std::string cut(stem.substr(0, CutAtCharacter(stem, room)));
-    while (!cut.empty() && (cut.back() == '.' || cut.back() == ' ')) cut.pop_back();
-    if (cut.empty()) cut = "movie";
-    return cut + (hasExtension ? name.substr(name.size() - 4) : std::string(".swf"));
+    return SafeFileName(std::string(LastSegment(url)), maxBytes, CutAtCharacter);
+}
+
+std::string SuggestedFileName(std::string_view url)
+{
+    const std::string_view segment = LastSegment(url);
+    const auto decoded = PercentDecoded(segment);
+    const bool useDecoded = decoded && IsUtf8(*decoded) && std::none_of(decoded->begin(), decoded->end(), ForbiddenInFileName);
+    return SafeFileName(useDecoded ? *decoded : std::string(segment), kSuggestedNameMax, CutAtUtf8Character);
 }
 
 std::string UniqueFileName(const std::string& name, const std::function<bool(const std::string&)>& taken)

@@ -42,22 +42,14 @@ std::string HeaderContentType(std::string_view headers);
 enum class TCacheVerdict { Movie, NotMovie, LookAtFile };
 TCacheVerdict CacheEntryVerdict(std::string_view url, std::string_view headers);
 
-// A movie's address made absolute against its document's address: relative
-// paths as the save flow joins them (ResolveMovieURL); an address with a scheme
-// of its own stays as it is, one starting with "//" takes the document's
-// scheme and one starting with "/" the document's server, as a browser reads
-// them (the save flow would join both to the document's folder and miss the
-// movie). Empty when either is empty.
-std::string AbsoluteMovieAddress(std::string_view documentUrl, std::string_view address);
-
 // The server of an absolute address: its host in lower case with the port
 // when it is not the scheme's default (another port is another site; a cache
 // holding the same host's movies from other ports, as a test server's earlier
 // runs leave them, does not count), without user and password; empty when the
 // address has no "scheme://host".
 std::string UrlHost(std::string_view url);
-// The key under which two addresses are the same movie: scheme and host in
-// lower case, the default port of http dropped, the fragment left out.
+// The key under which two addresses are the same movie: the address as the
+// browser's cache keeps it (CachedAddress).
 std::string MovieAddressKey(std::string_view url);
 
 // The file name for a movie's address: its last path segment, with characters
@@ -66,6 +58,12 @@ std::string MovieAddressKey(std::string_view url);
 // cutting a double-byte character of code page 936) and ".swf" added when the
 // name does not end in it. "movie.swf" when nothing is left.
 std::string SafeMovieFileName(std::string_view url, size_t maxBytes = 100);
+// The name the save dialog suggests for a movie's address, in UTF-8 (the
+// address is read as UTF-8 too): its last path segment with its %XX escapes
+// decoded where they decode to UTF-8 text that makes a valid file name
+// ("city%20tour.swf" gives "city tour.swf"), else as written; then made safe as
+// SafeMovieFileName makes it, cut at 200 bytes.
+std::string SuggestedFileName(std::string_view url);
 // name, else "stem (2).ext", "stem (3).ext", ... the first one taken() refuses.
 std::string UniqueFileName(const std::string& name, const std::function<bool(const std::string&)>& taken);
 

@@ -1,20 +1,24 @@
 #pragma once
-// Turns a movie's address as the page writes it into an absolute URL against
-// the page's URL, the way the save flow does it: a few textual rules, not a
-// full URL resolver.
-#include <optional>
+// How the program reads a movie's address the way the browser does: one
+// resolver for the single save, the whole-page grab and the frame follow-up,
+// after RFC 3986 section 5 with the browser's own leniencies.
 #include <string>
 #include <string_view>
 
-struct TResolvedMovie {
-    std::string MovieURL;   // the absolute URL
-    std::string Remainder;  // the movie path after its "./" and "../" were processed
-};
+// The absolute address a reference written in a page stands for, against the
+// page's base (its first BASE element's href, else its own address). Empty when
+// either is empty.
+//
+// As the browser reads them: white space around the reference is dropped and
+// tabs and line breaks inside it are taken out; in http and https addresses a
+// "\" before the query counts as "/"; "http:g" on an http page is relative
+// (the RFC's compatible reading). Dot segments are removed from the path only;
+// query and fragment stay as written. The result is in the form the browser
+// keeps addresses in: scheme and host in lower case, the scheme's default port
+// dropped, an empty path written "/", spaces and control characters before
+// the fragment escaped ("%20").
+std::string ResolveMovieURL(std::string_view base, std::string_view reference);
 
-// Nothing when either input is empty. Base is the page URL up to its last "/";
-// a leading "./" is dropped; each leading "../" climbs one "/" of Base (Base
-// stays as it is when it has no "/" left); any other "../" is deleted; the
-// remainder is joined with one "/" unless it starts with one (an empty
-// remainder counts as not starting with "/"). A remainder whose first five
-// characters are "HTTP:" in any case is the URL itself.
-std::optional<TResolvedMovie> ResolveMovieURL(std::string_view pageURL, std::string_view moviePath);
+// An absolute address in the browser's form without its fragment: what its
+// cache keeps the file under and what a server is asked for.
+std::string CachedAddress(std::string_view url);

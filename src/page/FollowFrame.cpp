@@ -3,16 +3,20 @@
 #include "ComObj.h"
 #include "Geting.h"
 #include "MapFileUnit.h"
+#include "MovieElement.h"
+#include "MovieUrl.h"
 #include "OleCtrls.h"
 #include "View.h"
 
 namespace {
 
-std::wstring FrameSrc(IHTMLFrameBase* frame)
+// The frame's source as the browser loads it: resolved against its page's base.
+std::wstring FrameAddress(IHTMLFrameBase* frame, IHTMLDocument2* page)
 {
     TBStr src;
     OleCheck(frame->get_src(src.put()));
-    return src.Wide();
+    const std::string base = DocumentBase(page, DocumentAddress(page));
+    return AnsiToWide(ResolveMovieURL(base, WideToAnsi(src.get())));
 }
 
 ComPtr<IHTMLFrameBase> FrameBaseOf(IHTMLElement* e)
@@ -28,13 +32,13 @@ void NavigateUnlessShown(TWebBrowser& browser, const std::wstring& src)
     if (browser.LocationURL() != src) browser.Navigate(src);
 }
 
-TFollowResult FollowInPreview(IPageHost& host, IHTMLFrameBase* frame)
+TFollowResult FollowInPreview(IPageHost& host, IHTMLFrameBase* frame, IHTMLDocument2* page)
 {
     TfrmView* view = host.Preview();
     if (!view) return TFollowResult::frEnd;
     const RECT& hit = host.HitState().HitRect;
     view->SetBounds(hit.left, hit.top, view->Width(), view->Height());
-    NavigateUnlessShown(*view->WebBrowser1, FrameSrc(frame));
+    NavigateUnlessShown(*view->WebBrowser1, FrameAddress(frame, page));
     view->Show();
     return TFollowResult::frEnd;
 }
@@ -114,7 +118,7 @@ TFollowResult FollowInMainBrowser(IPageHost& host, ComPtr<IHTMLElement>& E, ComP
         ComPtr<IHTMLFrameBase> frame = FrameBaseOf(E.get());
         if (!frame) return TFollowResult::frContinue;
         if (!browser) return TFollowResult::frEnd;
-        NavigateUnlessShown(*browser, FrameSrc(frame.get()));
+        NavigateUnlessShown(*browser, FrameAddress(frame.get(), D.get()));
         if (!WaitForComplete(*browser)) return TFollowResult::frEnd;
     }
     ComPtr<IDispatch> loaded = browser->Document();
@@ -140,6 +144,6 @@ DWORD& FollowLoadTimeoutMs()
 TFollowResult FollowFrame(IPageHost& host, ComPtr<IHTMLElement>& E, ComPtr<IHTMLDocument2>& D)
 {
     ComPtr<IHTMLFrameBase> frame = FrameBaseOf(E.get());
-    if (frame && host.AutoOpenURLChecked()) return FollowInPreview(host, frame.get());
+    if (frame && host.AutoOpenURLChecked()) return FollowInPreview(host, frame.get(), D.get());
     return FollowInMainBrowser(host, E, D);
 }

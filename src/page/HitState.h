@@ -8,7 +8,7 @@
 struct THitState {
     RECT HitRect{};           // window rectangle of LastWnd, screen pixels
     HWND LastWnd = nullptr;   // not owned
-    std::string PageURL;      // page of the last recognised movie
+    std::string PageURL;      // base of the last recognised movie's page: its address, or its BASE element's
     std::string MoviePath;    // movie address as written in the page
     HWND LastPage = nullptr;  // browser content window the cursor was over last (not owned; may be gone)
 };

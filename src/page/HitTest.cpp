@@ -31,12 +31,8 @@ std::string OuterHTML(IHTMLElement* e)
     return WideToAnsi(html.get());
 }
 
-std::string DocumentURL(IHTMLDocument2* d)
-{
-    TBStr url;
-    OleCheck(d->get_URL(url.put()));
-    return WideToAnsi(url.get());
-}
+// What the movie's address resolves against: the page's base.
+std::string PageBase(IHTMLDocument2* d) { return DocumentBase(d, DocumentAddress(d)); }
 
 std::string MovieOf(IShockwaveFlash* flash)
 {
@@ -85,7 +81,7 @@ bool PlayerTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POI
         toolbar->PlaceToolbar(true, W, C);
         THitState& s = host.HitState();
         s.MoviePath = *path;
-        s.PageURL = DocumentURL(D);
+        s.PageURL = PageBase(D);
     }
     return true;
 }
@@ -104,7 +100,7 @@ void FlashTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POIN
     // Written together, movie first; a failing URL leaves the older PageURL.
     THitState& s = host.HitState();
     s.MoviePath = flash ? MovieOf(flash.get()) : movie;
-    s.PageURL = DocumentURL(D);
+    s.PageURL = PageBase(D);
 }
 
 void InspectUnguarded(IPageHost& host, int x, int y)

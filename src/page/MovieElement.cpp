@@ -3,6 +3,8 @@
 #include "FlashControl.h"
 #include "GrabRules.h"
 #include "HitRules.h"
+#include "MovieUrl.h"
+#include "WideText.h"
 
 #include <mshtmdid.h>
 
@@ -51,6 +53,31 @@ void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visi
         }
         if (element && !visit(element.get())) return;
     }
+}
+
+ComPtr<IDispatch> ElementsTagged(IDispatch* all, const std::string& tag)
+{
+    TBStr name{ToWide(tag)};
+    return DispatchCall(all, DISPID_IHTMLELEMENTCOLLECTION_TAGS, {VariantOf(name.get())}).Object();
+}
+
+std::string DocumentAddress(IDispatch* document) { return DispatchCall(document, DISPID_IHTMLDOCUMENT2_URL).Text(); }
+
+std::string DocumentBase(IDispatch* document, const std::string& documentUrl)
+{
+    std::string href;
+    try {
+        const ComPtr<IDispatch> all = DispatchCall(document, DISPID_IHTMLDOCUMENT2_ALL).Object();
+        if (!all) return documentUrl;
+        ForEachElement(ElementsTagged(all.get(), "BASE").get(), [&](IDispatch* base) {
+            href = Attribute(base, L"href");
+            return href.empty();
+        });
+    } catch (const EOleError&) {
+        return documentUrl;  // a document that lists nothing resolves against its own address
+    }
+    const std::string base = ResolveMovieURL(documentUrl, href);
+    return base.empty() ? documentUrl : base;
 }
 
 std::string ElementTagName(IDispatch* element) { return DispatchCall(element, DISPID_IHTMLELEMENT_TAGNAME).Text(); }

@@ -38,5 +38,17 @@ std::optional<std::string> PlayerMovieOf(IDispatch* element);
 // order, until it returns false; items that cannot be had are passed over.
 void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visit);
 
+// The elements of a document's "all" collection with one tag name; null when
+// there are none. Failing calls raise.
+ComPtr<IDispatch> ElementsTagged(IDispatch* all, const std::string& tag);
+
+// The document's own address; failing calls raise.
+std::string DocumentAddress(IDispatch* document);
+
+// The address the document's relative addresses resolve against: its first
+// BASE element with an href, that href resolved against the document's own
+// address; the document's address when it has none or it cannot be read.
+std::string DocumentBase(IDispatch* document, const std::string& documentUrl);
+
 // The element's tag name as an 8-bit string; failing calls raise.
 std::string ElementTagName(IDispatch* element);

@@ -4,25 +4,13 @@
 #include "IECache.h"
 #include "MovieElement.h"
 #include "MovieFile.h"
+#include "MovieUrl.h"
 #include "WideText.h"
 
 #include <mshtmdid.h>
 
 namespace {
 
-std::string DocumentAddress(IDispatch* d) { return DispatchCall(d, DISPID_IHTMLDOCUMENT2_URL).Text(); }
-
-std::string Absolute(const std::string& base, const std::string& address)
-{
-    return AbsoluteMovieAddress(base, address);
-}
-
-// The elements of one tag name, as a collection; null when there are none.
-ComPtr<IDispatch> Tagged(IDispatch* all, const std::string& tag)
-{
-    TBStr name{ToWide(tag)};
-    return DispatchCall(all, DISPID_IHTMLELEMENTCOLLECTION_TAGS, {VariantOf(name.get())}).Object();
-}
 
 // The document a frame element shows, or null when it cannot be had (another
 // site's document, a frame still empty).
@@ -66,8 +54,10 @@ bool TPageWalk::FirstVisit(IDispatch* document)
 void TPageWalk::WalkDocument(IDispatch* document, int depth)
 {
     if (!FirstVisit(document)) return;
-    const std::string base = DocumentAddress(document);
-    result_.Movies.AddHost(base);
+    const std::string address = DocumentAddress(document);
+    result_.Movies.AddHost(address);
+    const std::string base = DocumentBase(document, address);
+    if (base != address) result_.Movies.AddHost(base);  // what the page loads from its base is cached under that host
     ++result_.Documents;
     const ComPtr<IDispatch> all = DispatchCall(document, DISPID_IHTMLDOCUMENT2_ALL).Object();
     if (!all) return;
@@ -78,11 +68,11 @@ void TPageWalk::WalkDocument(IDispatch* document, int depth)
 void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn found)
 {
     for (const std::string tag : {"OBJECT", "EMBED", "player"}) {
-        ForEachElement(Tagged(all, tag).get(), [&](IDispatch* e) {
+        ForEachElement(ElementsTagged(all, tag).get(), [&](IDispatch* e) {
             try {
                 const auto movie = tag == "player" ? PlayerMovieOf(e) : MovieOfElement(e, tag);
                 if (!movie) return true;
-                const std::string address = Absolute(base, *movie);
+                const std::string address = ResolveMovieURL(base, *movie);
                 if (address.empty())
                     ++result_.WithoutSource;
                 else
@@ -98,7 +88,7 @@ void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn fou
 void TPageWalk::WalkFrames(IDispatch* all, const std::string& base, int depth)
 {
     for (const char* tag : {"IFRAME", "FRAME"})
-        ForEachElement(Tagged(all, tag).get(), [&](IDispatch* frame) {
+        ForEachElement(ElementsTagged(all, tag).get(), [&](IDispatch* frame) {
             EnterFrame(frame, base, depth);
             return true;
         });
@@ -109,7 +99,7 @@ void TPageWalk::EnterFrame(IDispatch* frame, const std::string& base, int depth)
     // Its source's host counts even when its document is denied: what its
     // movies loaded is in the cache under that host.
     try {
-        result_.Movies.AddHost(Absolute(base, DispatchCall(frame, DISPID_IHTMLFRAMEBASE_SRC).Text()));
+        result_.Movies.AddHost(ResolveMovieURL(base, DispatchCall(frame, DISPID_IHTMLFRAMEBASE_SRC).Text()));
     } catch (const EOleError&) {
         // a frame whose source cannot be read adds no host
     }

@@ -37,18 +37,6 @@ TEST(CacheEntryVerdict, TypeOrPathDecidesAndOnlyGenericTypesLookAtTheFile)
     EXPECT_EQ(CacheEntryVerdict("http://h/x.swf.html", "Content-Type: text/html\r\n"), TCacheVerdict::NotMovie);
 }
 
-TEST(AbsoluteMovieAddress, RootAndSchemeRelativeAsABrowserReadsThemOtherwiseAsTheSaveFlowJoins)
-{
-    const char* page = "http://www.site.test:8080/a/b/page.htm?q=1";
-    EXPECT_EQ(AbsoluteMovieAddress(page, "/site/movies/b.swf"), "http://www.site.test:8080/site/movies/b.swf");
-    EXPECT_EQ(AbsoluteMovieAddress(page, "//cdn.test/x.swf"), "http://cdn.test/x.swf");
-    EXPECT_EQ(AbsoluteMovieAddress(page, "https://cdn.test/x.swf"), "https://cdn.test/x.swf");
-    EXPECT_EQ(AbsoluteMovieAddress(page, " ../x.swf"), "http://www.site.test:8080/a/x.swf");
-    EXPECT_EQ(AbsoluteMovieAddress(page, "m/x.swf?a=b://c"), "http://www.site.test:8080/a/b/m/x.swf?a=b://c");
-    EXPECT_EQ(AbsoluteMovieAddress(page, ""), "");
-    EXPECT_EQ(AbsoluteMovieAddress("", "x.swf"), "");
-}
-
 TEST(UrlHostAndKey, SameMovieWhateverTheCaseOfHostPortOrFragment)
 {
     EXPECT_EQ(UrlHost("http://user:pw@WWW.Example.com:8080/a.swf"), "www.example.com:8080");
@@ -60,6 +48,7 @@ TEST(UrlHostAndKey, SameMovieWhateverTheCaseOfHostPortOrFragment)
     EXPECT_NE(MovieAddressKey("http://example.com/M/a.swf"), MovieAddressKey("http://example.com/m/a.swf"));
     EXPECT_NE(MovieAddressKey("http://example.com:8080/a.swf"), MovieAddressKey("http://example.com/a.swf"));
     EXPECT_EQ(MovieAddressKey("http://example.com"), "http://example.com/");
+    EXPECT_EQ(MovieAddressKey("https://h:443/a.swf"), MovieAddressKey("https://h/a.swf"));
 }
 
 TEST(SafeMovieFileName, LastSegmentMadeSafeForWindows)
@@ -82,6 +71,20 @@ TEST(SafeMovieFileName, LongNamesAreCutOnACharacterBoundary)
     EXPECT_EQ(SafeMovieFileName("http://h/" + std::string(300, 'x') + ".swf", 20), std::string(16, 'x') + ".swf");
     // "动画" is four bytes in code page 936; 4 bytes of room for "a" and it must not keep half of the second character.
     EXPECT_EQ(SafeMovieFileName("http://h/a\xB6\xAF\xBB\xAD.swf", 8), "a\xB6\xAF.swf");
+}
+
+TEST(SuggestedFileName, EscapesDecodedWhereTheyMakeAFileName)
+{
+    EXPECT_EQ(SuggestedFileName("http://h/a/city%20tour.swf?v=1"), "city tour.swf");
+    EXPECT_EQ(SuggestedFileName("http://h/%E5%8A%A8%E7%94%BB.swf"), "\xE5\x8A\xA8\xE7\x94\xBB.swf");
+    EXPECT_EQ(SuggestedFileName("http://h/index.php?page=about/history"), "index.php.swf");
+    // Escapes that decode to a forbidden character, to no UTF-8 or to nothing stay as written.
+    EXPECT_EQ(SuggestedFileName("http://h/a%2Fb.swf"), "a%2Fb.swf");
+    EXPECT_EQ(SuggestedFileName("http://h/%B6%AF.swf"), "%B6%AF.swf");
+    EXPECT_EQ(SuggestedFileName("http://h/100%.swf"), "100%.swf");
+    EXPECT_EQ(SuggestedFileName("http://h/" + std::string(150, 'x') + "%E5%8A%A8%E7%94%BB.swf"),
+              std::string(150, 'x') + "\xE5\x8A\xA8\xE7\x94\xBB.swf");
+    EXPECT_EQ(SuggestedFileName("http://h/" + std::string(195, 'x') + "%E5%8A%A8.swf"), std::string(195, 'x') + ".swf");
 }
 
 TEST(UniqueFileName, CountsUpFromTwoPastTakenNames)

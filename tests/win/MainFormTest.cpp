@@ -581,6 +581,7 @@ protected:
     {
         MainForm::SetUp();
         TSaveDialog::SetHook([this](TSaveDialog& d) {
+            suggested_ = d.FileName;
             d.FileName = target_;
             return true;
         });
@@ -593,14 +594,15 @@ protected:
         MainForm::TearDown();
     }
 
-    // Saves the movie at url (a server path when downloading) into target_;
-    // true once the beep or a box has come.
-    bool Save(const std::string& url, bool download)
+    // Saves the movie at url (a server path when downloading, unless a page is
+    // given that url is written in) into target_; true once the beep or a box
+    // has come.
+    bool Save(const std::string& url, bool download, const std::string& page = {})
     {
         TfrmMain* f = form_ ? form_ : Create();
         f->cbFor3721->SetChecked(download);
-        f->Hit.PageURL = "http://127.0.0.1/page.htm";
-        f->Hit.MoviePath = download ? ServerUrl(url) : url;
+        f->Hit.PageURL = page.empty() ? "http://127.0.0.1/page.htm" : page;
+        f->Hit.MoviePath = download && page.empty() ? ServerUrl(url) : url;
         boxes_.clear();
         f->SaveMovie();
         return PumpUntil([&] { return !g_beeps.empty() || !boxes_.empty(); }, 25000);
@@ -642,6 +644,7 @@ protected:
     // A name with a character code page 936 lacks: the file must still be made
     // under exactly that name; the texts about it may show "?" in its place.
     std::wstring target_ = ToWide(dir_.File("saved"), CP_ACP) + L"\u0151.swf";
+    std::wstring suggested_;  // the name the dialog came up with
 };
 
 TEST_F(SaveFlow, DownloadedMovieBeepsShowsNoBoxAndTheTipFollowsItsProgress)
@@ -705,7 +708,8 @@ TEST_F(SaveFlow, DownloadedMovieCutShortIsReportedWithAndWithoutALength)
     ASSERT_TRUE(Save("/movie/" + UniqueKey("shortc") + "?n=50000&sig=C&cut=400&length=0", true));
     SCOPED_TRACE("compressed");
     ExpectOneBoxSaying({"不完整", "解压后 50000 字节", ToNarrow(target_)});
-    ASSERT_TRUE(Save("/movie/" + UniqueKey("whole") + "?n=50000&sig=C", true));
+    // Written root-relative on a page with a "/" in its query, as the browser reads it.
+    ASSERT_TRUE(Save("/movie/" + UniqueKey("whole") + "?n=50000&sig=C", true, ServerUrl("/site/index.php?p=a/b")));
     ExpectOneBalloon("已保存 saved?.swf", "Flash 9, 550 x 400, 24 帧/秒, 120 帧, ");
 }
 
@@ -727,6 +731,7 @@ TEST_F(SaveFlow, CachedFileThatIsNoWholeMovieWarnsAndKeepsTheCopyAndACachedMovie
     WriteWholeFile(dir_.File("short[1].swf"), bytes.substr(0, bytes.size() / 2));  // an entry never finished
     WriteWholeFile(dir_.File("movie[1].swf"), bytes);
     Save("http://media.example.com/page.swf", false);
+    EXPECT_EQ(suggested_, L"page.swf");
     ExpectOneBoxSaying({"缓存", "不是Flash动画", ToNarrow(target_)});
     EXPECT_EQ(ReadWholeFile(target_), ReadWholeFile(dir_.File("page[1].swf"))) << "the copy stays";
 
@@ -734,8 +739,9 @@ TEST_F(SaveFlow, CachedFileThatIsNoWholeMovieWarnsAndKeepsTheCopyAndACachedMovie
     Save("http://media.example.com/short.swf", false);
     ExpectOneBoxSaying({"从缓存中复制的Flash 8 动画不完整", "解压后 300021 字节", ToNarrow(target_)});
 
+    // The look-up asks for the address in the form the browser keeps it in.
     target_ = ToWide(dir_.File("third.swf"), CP_ACP);
-    Save("http://media.example.com/movie.swf", false);
+    Save("/movie.swf#intro", false, "HTTP://Media.Example.com:80/site/index.php?p=a/b");
     EXPECT_TRUE(boxes_.empty()) << boxes_[0].Text;
     EXPECT_EQ(g_beeps, std::vector<UINT>{100});
     ExpectOneBalloon("已保存 third.swf", "Flash 8, 550 x 400, 24 帧/秒, 120 帧, ");

@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr wchar_t kInnerSrc[] = L"inner/page.html";  // relative: handed over as written
+constexpr wchar_t kInnerSrc[] = L"inner/page.html";  // relative: the browser is given it resolved
+constexpr wchar_t kInnerUrlLoaded[] = L"http://127.0.0.1/page/inner/page.html";
 constexpr char kInnerUrl[] = "http://127.0.0.1/page/inner/page.html";
 
 RECT Screen() { return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
@@ -140,7 +141,7 @@ TEST_F(FollowFrameTest, PreviewRouteOpensTheFrameOnceAtTheWindowCorner)
     EXPECT_TRUE(Visible(view->Handle()));
     EXPECT_EQ(WindowRectOf(view->Handle()),
               (RECT{pageRect_.left, pageRect_.top, pageRect_.left + width, pageRect_.top + height}));
-    EXPECT_EQ(host_->PreviewBrowserFake.NavigatedUrls(), std::vector<std::wstring>{kInnerSrc});
+    EXPECT_EQ(host_->PreviewBrowserFake.NavigatedUrls(), std::vector<std::wstring>{kInnerUrlLoaded});
     EXPECT_EQ(host_->PreviewBrowserFake.ReadyStatePolls(), 0) << "the preview route does not wait";
     EXPECT_EQ(host_->MainBrowserFake.Navigations(), 0);
     EXPECT_TRUE(HookRecord().Events.empty());
@@ -157,7 +158,7 @@ TEST_F(FollowFrameTest, PreviewRouteOpensTheFrameOnceAtTheWindowCorner)
 
     // A FRAME follows the same way, to its own src as written.
     ReportFresh(AtFrame());
-    EXPECT_EQ(host_->PreviewBrowserFake.NavigatedUrls(), (std::vector<std::wstring>{kInnerSrc, L"../other.htm"}));
+    EXPECT_EQ(host_->PreviewBrowserFake.NavigatedUrls(), (std::vector<std::wstring>{kInnerUrlLoaded, L"http://127.0.0.1/other.htm"}));
     EXPECT_EQ(WindowRectOf(view->Handle()).left, pageRect_.left);
 }
 
@@ -189,7 +190,7 @@ TEST_F(FollowFrameTest, MainBrowserRouteLoadsUnderTheOverlayThenTestsTheLoadedPa
     ExpectRestored();
     EXPECT_FALSE(IsWindow(during_.Overlay));
 
-    EXPECT_EQ(host_->MainBrowserFake.NavigatedUrls(), std::vector<std::wstring>{kInnerSrc});
+    EXPECT_EQ(host_->MainBrowserFake.NavigatedUrls(), std::vector<std::wstring>{kInnerUrlLoaded});
     EXPECT_GE(host_->MainBrowserFake.ReadyStatePolls(), 4);
     EXPECT_EQ(host_->PreviewBrowserFake.Navigations(), 0);
     // The loaded page's element at (30, 30) was tested in the frame's place; the

@@ -74,6 +74,10 @@ TEST_F(HitTest, MovieWithoutOwnWindowGetsToolbarAtContentWindowCorner)
     EXPECT_EQ(host_->Hit.LastWnd, Content());
     EXPECT_EQ(host_->Hit.MoviePath, "flash/banner.swf");
     EXPECT_EQ(host_->Hit.PageURL, "http://127.0.0.1/\xD2\xB3\xC3\xE6/index.html");
+    // A BASE element moves what the movie's address resolves against.
+    page_->AddBase(L"/site/");
+    ReportFresh(InWindowless());
+    EXPECT_EQ(host_->Hit.PageURL, "http://127.0.0.1/site/");
 
     // A plain element and an empty spot in the same window: nothing recognised.
     ReportFresh(InDiv());
@@ -81,7 +85,7 @@ TEST_F(HitTest, MovieWithoutOwnWindowGetsToolbarAtContentWindowCorner)
     ReportFresh(OnPage(600, 400));
     EXPECT_FALSE(ToolbarShown());
     EXPECT_EQ(host_->Hit.MoviePath, "flash/banner.swf");
-    EXPECT_EQ(page_->Calls(TDomCall::ElementFromPoint), 3);
+    EXPECT_EQ(page_->Calls(TDomCall::ElementFromPoint), 4);
 }
 
 TEST_F(HitTest, TransparentOptionPutsToolbarAtCursorAndIgnoresTheRestOfTheWindow)

@@ -57,6 +57,7 @@ TEST_F(PageWalk, EveryMovieOfPageFramesAndCacheOnceDeniedFramesCounted)
     page_->AddFrame({0, 0, 1, 1}, L"IFRAME", L"http://127.0.0.1/deep/d.html", deep);
     page_->AddFrame({0, 0, 1, 1}, L"FRAME", L"../../page/index.html", 0);  // back to the page: walked once
     page_->BuildIn(deep);
+    page_->AddBase(L"../page/");  // its relative addresses resolve in the page's folder
     page_->AddFlash({0, 0, 1, 1}, L"http://127.0.0.1/page/movies/intro.swf", false);
     page_->AddFlash({0, 0, 1, 1}, L"d.swf", false);
     page_->BuildIn(denied);
@@ -86,7 +87,7 @@ TEST_F(PageWalk, EveryMovieOfPageFramesAndCacheOnceDeniedFramesCounted)
         {"http://127.0.0.1/page/flash/banner.swf", TFoundIn::Page, false},
         {"http://127.0.0.1/page/flash/p.swf", TFoundIn::Page, false},
         {"http://frames.test/m/inner.swf", TFoundIn::Frame, false},
-        {"http://127.0.0.1/deep/d.swf", TFoundIn::Frame, false},
+        {"http://127.0.0.1/page/d.swf", TFoundIn::Frame, false},
         {"http://127.0.0.1/page/loaded.swf", TFoundIn::CacheOnly, true},
         {"http://frames.test/get?id=7", TFoundIn::CacheOnly, true},
         {"http://other.test/loaded2.swf", TFoundIn::CacheOnly, true},
