@@ -6,7 +6,7 @@
 //     or less of our own);
 //  3. 100,000 cursor reports of a random walk over the page with DOM calls
 //     failing at random: the time, the references left on the fake objects
-//     (must be 0) and the live handles before and after.
+//     (must be 0) and the live handles in use before and after (must match).
 // Prints numbers only; the exit code reports leaks, never timing.
 //
 //   hit_test_bench.exe [reports] [seed]
@@ -243,6 +243,9 @@ void FullInspection(TBenchHost& host, TFakePage& page)
 
 int Stress(int reports, uint32_t seed)
 {
+    // Only the handles in use are compared: the sections bitmaps let go are
+    // kept for later ones, more of them after the walk's paints.
+    TBitmap::FreeKeptSections();
     const int handlesBefore = LiveHandlesTotal();
     const DWORD kernelBefore = KernelHandles();
     int leaked = 0;
@@ -307,6 +310,7 @@ int Stress(int reports, uint32_t seed)
         host.PreviewBrowserFake.SetDocument(nullptr);
     }
     Pump();
+    TBitmap::FreeKeptSections();
     std::printf("3. %d random-walk reports with DOM calls failing at 5%% (seed %u)\n", reports, seed);
     std::printf("   %.1f s in all, %.3f ms per report; %d reached a document, %d DOM calls failed;"
                 " %d frames followed, %d of them in the hidden browser\n",
