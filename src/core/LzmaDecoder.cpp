@@ -20,8 +20,8 @@ constexpr unsigned EndPosModelIndex = 14;
 constexpr unsigned FullDistances = 128;
 constexpr unsigned LiteralProbs = 0x300;
 constexpr unsigned MatchMinLength = 2;
-constexpr unsigned FirstMatchState = 7;
-constexpr uint32_t MinDictionary = 1u << 12;  // smaller sizes in the properties count as this  // states from here on follow a match or a rep
+constexpr unsigned FirstMatchState = 7;       // states from here on follow a match or a rep
+constexpr uint32_t MinDictionary = 1u << 12;  // smaller sizes in the properties count as this
 
 // Lengths: 2-9 from the low trees, 10-17 from the middle ones, 18-273 from the high tree.
 struct TLengthModel {
@@ -97,7 +97,7 @@ private:
     std::array<TProb, 1 + FullDistances - EndPosModelIndex> posSpecial_ = HalfArray<1 + FullDistances - EndPosModelIndex>();
     std::array<TProb, 1u << AlignBits> align_ = HalfArray<(1u << AlignBits)>();
     TLengthModel lengths_, repLengths_;
-    // One table per literal context, up to 2^(lc+lp) of them (3 MiB at lc 8, lp 4).
+    // One table per literal context, up to 2^(lc+lp) of them (6 MiB at lc 8, lp 4).
     // A buffer of n bytes meets at most n contexts: then only those get a table.
     std::vector<TProb> literals_;
     bool sparse_ = false;             // fewer tables than contexts: contexts_ says whose each is
