@@ -2,7 +2,8 @@
 // Beyond not crashing under the sanitizers: the verdict must not depend on how
 // the file is cut into chunks, every field must agree with the verdict, and
 // nothing may claim more bytes than the file has (or, inflated, than the header
-// allows). The fuzzer's memory limit holds the check to its fixed buffers.
+// allows; decoded from LZMA, than the stage needs). The fuzzer's memory limit
+// holds the check to its fixed buffers.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +27,7 @@ bool Same(const TMovieInfo& a, const TMovieInfo& b)
 {
     return a.Verdict == b.Verdict && a.Fault == b.Fault && a.Compression == b.Compression &&
            a.HeaderRead == b.HeaderRead && a.Version == b.Version && a.DeclaredLength == b.DeclaredLength &&
+           a.LengthKnown == b.LengthKnown &&
            a.MovieBytes == b.MovieBytes && a.DeclaredCompressed == b.DeclaredCompressed &&
            a.CompressedBytes == b.CompressedBytes && a.FileBytes == b.FileBytes && a.HasStage == b.HasStage &&
            a.StageXMin == b.StageXMin && a.StageXMax == b.StageXMax && a.StageYMin == b.StageYMin &&
@@ -58,16 +60,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (m.Compression == TMovieCompression::Zlib && m.HeaderRead)
         Require(m.MovieBytes <= std::max<std::uint64_t>(std::uint64_t{m.DeclaredLength} + 1, 8),
                 "inflated far past the declared length");
+    else if (m.Compression == TMovieCompression::Lzma && m.Verdict == TMovieVerdict::Damaged)
+        Require(m.MovieBytes == size || m.MovieBytes <= 8 + 21, "decoded past the stage");
     else
         Require(m.MovieBytes == size, "movie bytes differ from the file");
+    Require(m.LengthKnown || (m.Compression == TMovieCompression::None && m.Verdict != TMovieVerdict::Damaged),
+            "only a plain movie's length may be unknown");
     if (m.Verdict == TMovieVerdict::Complete) {
         Require(m.HeaderRead, "complete without a header");
         if (m.Compression == TMovieCompression::Lzma)
             Require(m.CompressedBytes >= m.DeclaredCompressed && m.CompressedBytes == size - 17, "LZMA data miscounted");
         else
-            Require(m.HasStage && m.MovieBytes >= m.DeclaredLength, "complete with missing bytes");
+            Require(m.MovieBytes >= m.DeclaredLength || !m.LengthKnown, "complete with missing bytes");
+        Require(m.HasStage, "complete without a stage");
         if (m.Compression == TMovieCompression::Zlib) Require(m.MovieBytes == m.DeclaredLength, "zlib length");
     }
-    if (m.HasStage) Require(m.Compression != TMovieCompression::Lzma && m.MovieBytes >= 8 + 1 + 4, "stage from nothing");
+    if (m.HasStage)
+        Require(m.Compression == TMovieCompression::Lzma ? m.FileBytes >= 17 + 5 : m.MovieBytes >= 8 + 1 + 4,
+                "stage from nothing");
     return 0;
 }

@@ -1,5 +1,5 @@
 #!/bin/bash
-# Fuzzes the theme-file parser, then the movie check, each for a bounded time
+# Fuzzes the theme-file parser, the movie check and the LZMA decoder, each for a bounded time
 # with libFuzzer (clang, with AddressSanitizer and UndefinedBehaviorSanitizer). Builds into build/fuzz/, seeds
 # the corpus with files made by the theme writer, with the BMP images they
 # carry (the layout reader also runs on the raw input) and with the kept regression
@@ -7,7 +7,9 @@
 # core_tests replays it. Exits non-zero when the fuzzer finds a failure.
 #
 # The movie check starts from movies made by tests/fixtures/make_movies.py; its
-# failing inputs go to tests/core/movie_regressions/.
+# failing inputs go to tests/core/movie_regressions/. The LZMA decoder starts
+# from the raw streams make_movies.py --lzma writes; its failing inputs go to
+# tests/core/lzma_regressions/.
 #
 #   scripts/fuzz.sh [SECONDS]      each target; default 30, or $VENDRAKE_FUZZ_SECONDS
 set -euo pipefail
@@ -69,7 +71,8 @@ MOVIES="$ROOT/tests/core/movie_regressions"
 mkdir -p "$OUT/movie_corpus" "$MOVIES"
 clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
     -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$CORE" "$ROOT/fuzz/MovieCheckFuzz.cpp" "$CORE/MovieCheck.cpp" -lz -o "$OUT/movie_check_fuzz"
+    -I"$CORE" "$ROOT/fuzz/MovieCheckFuzz.cpp" "$CORE/MovieCheck.cpp" "$CORE/LzmaDecoder.cpp" -lz \
+    -o "$OUT/movie_check_fuzz"
 python3 "$ROOT/tests/fixtures/make_movies.py" "$OUT/movie_seeds"
 echo "[fuzz] running for ${SECONDS_TO_RUN}s; failing inputs go to tests/core/movie_regressions/"
 movie_status=0
@@ -83,5 +86,27 @@ if [ $movie_status -ne 0 ]; then
     status=$movie_status
 else
     echo "[fuzz] clean (corpus: $(ls "$OUT/movie_corpus" | wc -l) inputs)"
+fi
+
+echo "[fuzz] building the LZMA decoder's fuzz target with clang"
+STREAMS="$ROOT/tests/core/lzma_regressions"
+mkdir -p "$OUT/lzma_corpus" "$STREAMS"
+clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
+    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+    -I"$CORE" "$ROOT/fuzz/LzmaDecoderFuzz.cpp" "$CORE/LzmaDecoder.cpp" -o "$OUT/lzma_decoder_fuzz"
+python3 "$ROOT/tests/fixtures/make_movies.py" --lzma "$OUT/lzma_seeds"
+echo "[fuzz] running for ${SECONDS_TO_RUN}s; failing inputs go to tests/core/lzma_regressions/"
+lzma_status=0
+# Literal tables for a 2048-byte buffer at lc + lp = 12 come to 3 MiB.
+"$OUT/lzma_decoder_fuzz" -max_total_time="$SECONDS_TO_RUN" -max_len=65536 -malloc_limit_mb=8 \
+    -rss_limit_mb=512 -timeout=5 -print_final_stats=1 -artifact_prefix="$STREAMS/" \
+    "$OUT/lzma_corpus" "$OUT/lzma_seeds" "$STREAMS" >"$OUT/lzma_fuzz.log" 2>&1 || lzma_status=$?
+grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb)" "$OUT/lzma_fuzz.log" || true
+if [ $lzma_status -ne 0 ]; then
+    tail -n 40 "$OUT/lzma_fuzz.log"
+    echo "[fuzz] FAILED: the failing input is in $STREAMS (full log: $OUT/lzma_fuzz.log)"
+    status=$lzma_status
+else
+    echo "[fuzz] clean (corpus: $(ls "$OUT/lzma_corpus" | wc -l) inputs)"
 fi
 exit $status

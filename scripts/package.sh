@@ -1,7 +1,7 @@
 #!/bin/bash
 # The package command: sets up, builds both Windows targets and writes, for
 # each, build/dist/Vendrake-VERSION-TARGET.zip with the stripped Vendrake.exe
-# and Zelpo.dll and the README. Their debug information stays beside, in
+# and Zelpo.dll, the user's read-me in Chinese (ReadMe.txt) and the README. Their debug information stays beside, in
 # build/dist/Vendrake-VERSION-TARGET-debug/, one file per program, each linked
 # to its program by the program's .gnu_debuglink (name and CRC). The version
 # comes from the file VERSION, as in the programs' version resources.
@@ -31,6 +31,7 @@ for target in x86_64 i686; do
         (cd "$debug" && "$objcopy" --strip-all --add-gnu-debuglink="$program.debug" "$built" "$stage/$program")
     done
     cp "$VK_ROOT/README.md" "$stage/README.md"
+    cp "$VK_ROOT/resources/ReadMe.txt" "$stage/ReadMe.txt"
     python3 "$VK_ROOT/scripts/package_zip.py" "$stage" "$dist/$name.zip" "$debug"
     rm -rf "$stage"
 done

@@ -4,6 +4,9 @@ Usage: package_zip.py STAGE ZIP DEBUGDIR
 The zip holds STAGE's files under one folder of STAGE's name. Each program
 (.exe, .dll) must carry no debug sections and a .gnu_debuglink that names its
 file in DEBUGDIR with that file's CRC-32; anything else ends with an error.
+A text for the user (.txt, UTF-8 in the stage) goes in as Notepad opens it on
+any Windows from 2000 on, whatever the system's code page: UTF-16 with a
+byte-order mark and CRLF line ends.
 """
 import os
 import struct
@@ -56,6 +59,11 @@ def check_program(path, debug_dir):
     return len(data)
 
 
+def windows_text(path):
+    text = open(path, encoding="utf-8").read().replace("\r\n", "\n").replace("\n", "\r\n")
+    return "\ufeff".encode("utf-16-le") + text.encode("utf-16-le")
+
+
 def main(stage, archive, debug_dir):
     top = os.path.basename(os.path.normpath(stage))
     names = sorted(os.listdir(stage))
@@ -65,7 +73,10 @@ def main(stage, archive, debug_dir):
             if name.lower().endswith((".exe", ".dll")):
                 size = check_program(path, debug_dir)
                 print(f"package: {top}/{name} {size} bytes, debug information in {debug_dir}/{name}.debug")
-            z.write(path, f"{top}/{name}")
+            if name.lower().endswith(".txt"):
+                z.writestr(f"{top}/{name}", windows_text(path))
+            else:
+                z.write(path, f"{top}/{name}")
     print(f"package: {archive} ({os.path.getsize(archive)} bytes)")
 
 

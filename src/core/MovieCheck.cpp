@@ -1,5 +1,7 @@
 #include "MovieCheck.h"
 
+#include "LzmaDecoder.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -12,6 +14,9 @@ namespace {
 
 constexpr size_t PlainHeaderSize = 8;   // signature, version, declared length
 constexpr size_t LzmaHeaderSize = 17;   // and the compressed length, then 5 bytes of LZMA properties
+constexpr size_t StageMax = 21;        // RECT (at most 17 bytes), frame rate, frame count
+// Enough LZMA data to decode the stage in any valid stream.
+constexpr size_t LzmaStartMax = LzmaInputFor(StageMax);
 constexpr size_t InflateChunk = 64u << 10;
 constexpr size_t ReadChunk = 64u << 10;
 // zlib counts its input in 32-bit units: longer chunks go in slices.
@@ -89,7 +94,7 @@ void TMovieCheck::Feed(std::span<const uint8_t> chunk)
             chunk = chunk.subspan(slice);
         }
         break;
-    case TMovieCompression::Lzma: info_.CompressedBytes += chunk.size(); break;
+    case TMovieCompression::Lzma: TakeLzma(chunk); break;
     }
 }
 
@@ -116,7 +121,10 @@ void TMovieCheck::StartBody()
     info_.DeclaredLength = ReadLE32(head_ + 4);
     info_.MovieBytes = PlainHeaderSize;
     step_ = TStep::Body;
-    if (info_.Compression == TMovieCompression::Lzma) info_.DeclaredCompressed = ReadLE32(head_ + 8);
+    if (info_.Compression == TMovieCompression::Lzma) {
+        info_.DeclaredCompressed = ReadLE32(head_ + 8);
+        lzmaStart_ = std::make_unique<uint8_t[]>(LzmaStartMax);
+    }
     if (info_.Compression != TMovieCompression::Zlib) return;
     if (info_.DeclaredLength < PlainHeaderSize) {
         info_.Fault = TMovieFault::LengthBelowHeader;
@@ -135,6 +143,14 @@ void TMovieCheck::TakeBody(std::span<const uint8_t> bytes)
     const size_t n = std::min(bytes.size(), sizeof(stage_) - stageHave_);
     std::memcpy(stage_ + stageHave_, bytes.data(), n);
     stageHave_ += n;
+}
+
+void TMovieCheck::TakeLzma(std::span<const uint8_t> bytes)
+{
+    info_.CompressedBytes += bytes.size();
+    const size_t n = std::min(bytes.size(), LzmaStartMax - lzmaHave_);
+    std::memcpy(lzmaStart_.get() + lzmaHave_, bytes.data(), n);
+    lzmaHave_ += n;
 }
 
 void TMovieCheck::Inflate(std::span<const uint8_t> chunk)
@@ -170,6 +186,57 @@ void TMovieCheck::Inflate(std::span<const uint8_t> chunk)
     } while (z.avail_in > 0 || z.avail_out == 0);
 }
 
+// The stage rectangle, the frame rate and the frame count follow the fixed
+// header; the rectangle's first byte says how long it is.
+size_t TMovieCheck::StageSize() const { return (stageHave_ > 0 ? RectBytes(stage_[0]) : 1) + 4; }
+
+void TMovieCheck::ReadStage()
+{
+    const size_t stageSize = StageSize();
+    if (stageHave_ < stageSize) return;
+    TMovieInfo& i = info_;
+    TBitReader bits(stage_);
+    const unsigned width = stage_[0] >> 3;
+    i.StageXMin = bits.Signed(width);
+    i.StageXMax = bits.Signed(width);
+    i.StageYMin = bits.Signed(width);
+    i.StageYMax = bits.Signed(width);
+    i.FrameRate = ReadLE16(stage_ + stageSize - 4);
+    i.FrameCount = ReadLE16(stage_ + stageSize - 2);
+    i.HasStage = true;
+}
+
+// Decodes no further than the stage, nor past the declared length.
+void TMovieCheck::DecodeLzmaStage()
+{
+    const size_t want = std::min<size_t>(sizeof(stage_), info_.DeclaredLength - PlainHeaderSize);
+    const TLzmaResult r = DecodeLzma(std::span<const uint8_t, LzmaPropertyBytes>(head_ + 12, LzmaPropertyBytes),
+                                     {lzmaStart_.get(), lzmaHave_}, {stage_, want});
+    stageHave_ = r.Produced;
+    const bool dataComplete = info_.CompressedBytes >= info_.DeclaredCompressed;
+    if (r.Stop == TLzmaStop::BadData)
+        info_.Fault = TMovieFault::BrokenData;
+    else if (r.Stop == TLzmaStop::EndMarker || (r.Stop == TLzmaStop::NeedInput && dataComplete))
+        info_.Fault = TMovieFault::EndsEarly;  // the movie, as far as its data goes, is shorter than declared
+    if (info_.Fault != TMovieFault::None) info_.MovieBytes = PlainHeaderSize + r.Produced;
+}
+
+void TMovieCheck::JudgeLzma()
+{
+    TMovieInfo& i = info_;
+    if (i.DeclaredLength < PlainHeaderSize) {
+        i.Fault = TMovieFault::LengthBelowHeader;
+    } else {
+        DecodeLzmaStage();
+        ReadStage();
+        if (i.Fault == TMovieFault::None && i.DeclaredLength < PlainHeaderSize + StageSize())
+            i.Fault = TMovieFault::LengthBelowHeader;
+    }
+    i.Verdict = i.Fault != TMovieFault::None                              ? TMovieVerdict::Damaged
+                : i.HasStage && i.CompressedBytes >= i.DeclaredCompressed ? TMovieVerdict::Complete
+                                                                          : TMovieVerdict::CutShort;
+}
+
 void TMovieCheck::Judge()
 {
     TMovieInfo& i = info_;
@@ -183,37 +250,22 @@ void TMovieCheck::Judge()
         i.Verdict = TMovieVerdict::CutShort;
         return;
     }
-    if (i.Compression == TMovieCompression::Lzma) {
-        i.Fault = i.DeclaredLength < PlainHeaderSize ? TMovieFault::LengthBelowHeader : TMovieFault::None;
-        i.Verdict = i.Fault != TMovieFault::None               ? TMovieVerdict::Damaged
-                    : i.CompressedBytes >= i.DeclaredCompressed ? TMovieVerdict::Complete
-                                                                : TMovieVerdict::CutShort;
+    if (i.Compression == TMovieCompression::Lzma) return JudgeLzma();
+    ReadStage();
+    const bool belowHeader = i.DeclaredLength < PlainHeaderSize + StageSize();
+    if (i.Compression == TMovieCompression::None) {
+        // Players take such a movie as running to the end of its file.
+        i.LengthKnown = !belowHeader;
+        i.Verdict = i.HasStage && (belowHeader || i.MovieBytes >= i.DeclaredLength) ? TMovieVerdict::Complete
+                                                                                    : TMovieVerdict::CutShort;
         return;
     }
-    // The stage rectangle, the frame rate and the frame count follow the fixed header.
-    const size_t stageSize = (stageHave_ > 0 ? RectBytes(stage_[0]) : 1) + 4;
-    if (stageHave_ >= stageSize) {
-        TBitReader bits(stage_);
-        const unsigned width = stage_[0] >> 3;
-        i.StageXMin = bits.Signed(width);
-        i.StageXMax = bits.Signed(width);
-        i.StageYMin = bits.Signed(width);
-        i.StageYMax = bits.Signed(width);
-        i.FrameRate = ReadLE16(stage_ + stageSize - 4);
-        i.FrameCount = ReadLE16(stage_ + stageSize - 2);
-        i.HasStage = true;
-    }
-    if (i.Fault == TMovieFault::None && i.DeclaredLength < PlainHeaderSize + stageSize)
-        i.Fault = TMovieFault::LengthBelowHeader;
-    if (i.Compression == TMovieCompression::Zlib && i.Fault == TMovieFault::None && streamEnded_ &&
-        i.MovieBytes < i.DeclaredLength)
-        i.Fault = TMovieFault::EndsEarly;
+    if (i.Fault == TMovieFault::None && belowHeader) i.Fault = TMovieFault::LengthBelowHeader;
+    if (i.Fault == TMovieFault::None && streamEnded_ && i.MovieBytes < i.DeclaredLength) i.Fault = TMovieFault::EndsEarly;
     if (i.Fault != TMovieFault::None)
         i.Verdict = TMovieVerdict::Damaged;
-    else if (i.Compression == TMovieCompression::Zlib)
-        i.Verdict = streamEnded_ ? TMovieVerdict::Complete : TMovieVerdict::CutShort;
     else
-        i.Verdict = i.MovieBytes >= i.DeclaredLength ? TMovieVerdict::Complete : TMovieVerdict::CutShort;
+        i.Verdict = streamEnded_ ? TMovieVerdict::Complete : TMovieVerdict::CutShort;
 }
 
 TMovieInfo TMovieCheck::Finish()

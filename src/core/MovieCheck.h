@@ -1,10 +1,12 @@
 #pragma once
 // What a saved file is, read from the movie's own header: the signature (FWS
 // plain, CWS zlib after the first 8 bytes, ZWS LZMA), the player version, the
-// length the header declares and, for plain and zlib movies, the stage, the
-// frame rate and the frame count. The check also tells whether every declared
-// byte is there: a plain movie by its file length, a zlib movie by inflating it
-// to its end, an LZMA movie by the compressed length its header gives.
+// length the header declares, the stage, the frame rate and the frame count.
+// The check also tells whether every declared byte is there: a plain movie by
+// its file length, a zlib movie by inflating it to its end, an LZMA movie by the
+// compressed length its header gives (only its first bytes are decoded, for
+// the stage). A plain movie whose declared length is shorter than its own
+// header plays all the same: it is judged by the file's end.
 //
 // The file comes in chunks of any size; nothing is allocated by a length read
 // from the file and the work is bounded by the file's own size.
@@ -23,9 +25,9 @@ enum class TMovieVerdict : uint8_t {
 
 enum class TMovieFault : uint8_t {
     None,
-    LengthBelowHeader,   // the declared length is shorter than the header itself
-    BrokenData,          // the zlib data is not a valid stream
-    EndsEarly,           // the zlib stream ends before the declared length
+    LengthBelowHeader,   // the declared length is shorter than the header itself (CWS, ZWS)
+    BrokenData,          // the compressed data is not a valid stream
+    EndsEarly,           // the compressed stream ends before the declared length
     LongerThanDeclared,  // the zlib stream goes on past the declared length
 };
 
@@ -38,11 +40,14 @@ struct TMovieInfo {
     bool HeaderRead = false;           // version and declared lengths are known
     uint8_t Version = 0;
     uint32_t DeclaredLength = 0;       // the movie uncompressed, its 8-byte header included
-    uint64_t MovieBytes = 0;           // how much of that is there: the file (FWS), 8 + inflated (CWS)
+    bool LengthKnown = true;           // false: an FWS length shorter than its header, the file's end counts
+    // How much of that is there: the file (FWS, ZWS), 8 + inflated (CWS), and
+    // for ZWS data that is broken or ends early, 8 + what its start decoded to.
+    uint64_t MovieBytes = 0;
     uint32_t DeclaredCompressed = 0;   // ZWS: the LZMA data after its 17-byte header
     uint64_t CompressedBytes = 0;      // ZWS: the bytes present after that header
     uint64_t FileBytes = 0;
-    bool HasStage = false;             // stage, rate and frame count were read (FWS, CWS)
+    bool HasStage = false;             // stage, rate and frame count were read
     int32_t StageXMin = 0, StageXMax = 0, StageYMin = 0, StageYMax = 0;  // twips
     uint16_t FrameRate = 0;            // 8.8 fixed point
     uint16_t FrameCount = 0;
@@ -70,7 +75,11 @@ private:
     void StartBody();
     void TakeBody(std::span<const uint8_t> bytes);
     void Inflate(std::span<const uint8_t> chunk);
-    void ReadStage(bool final);
+    void TakeLzma(std::span<const uint8_t> bytes);
+    size_t StageSize() const;
+    void ReadStage();
+    void DecodeLzmaStage();
+    void JudgeLzma();
     void Judge();
 
     TMovieInfo info_;
@@ -81,6 +90,9 @@ private:
     size_t stageHave_ = 0;
     bool streamEnded_ = false;
     std::unique_ptr<TInflater> inflater_;
+    // ZWS: the start of the LZMA data, all the decoder can need for the stage.
+    std::unique_ptr<uint8_t[]> lzmaStart_;
+    size_t lzmaHave_ = 0;
 };
 
 // Hands the next bytes of a file to buffer (at most capacity) and returns how

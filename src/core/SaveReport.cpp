@@ -94,7 +94,9 @@ std::string CutShortText(const TMovieInfo& m)
     const std::string declared = "文件头声明";
     if (!m.HeaderRead) return "文件只有 " + Bytes(m.FileBytes) + "，连文件头都不完整";
     switch (m.Compression) {
-    case TMovieCompression::None: return declared + " " + Bytes(m.DeclaredLength) + "，实际只有 " + Bytes(m.MovieBytes);
+    case TMovieCompression::None:
+        if (!m.LengthKnown) return "文件头声明的长度未知，文件只有 " + Bytes(m.FileBytes) + "，舞台信息不完整";
+        return declared + " " + Bytes(m.DeclaredLength) + "，实际只有 " + Bytes(m.MovieBytes);
     case TMovieCompression::Zlib:
         return declared + "解压后 " + Bytes(m.DeclaredLength) + "，压缩数据中断，只解压出 " + Bytes(m.MovieBytes);
     case TMovieCompression::Lzma: break;
@@ -190,7 +192,8 @@ std::string MovieSummary(const TMovieInfo& m)
     if (m.HasStage)
         text += std::to_string(m.StageWidth()) + " x " + std::to_string(m.StageHeight()) + ", " +
                 FrameRateText(m.FrameRate) + " 帧/秒, " + std::to_string(m.FrameCount) + " 帧, ";
-    return text + FileSizeText(m.FileBytes);
+    text += FileSizeText(m.FileBytes);
+    return m.LengthKnown ? text : text + ", 声明的长度未知";
 }
 
 TBalloonText SavedMovieBalloon(std::string_view path, const TMovieInfo& movie, size_t titleMax, size_t textMax)

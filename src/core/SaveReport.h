@@ -48,7 +48,8 @@ std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, c
 // Empty for a whole movie copied out of the URL cache; otherwise the warning.
 std::string CachedFileReport(const std::string& file, const TMovieInfo& movie);
 
-// "Flash 9, 550 x 400, 24 帧/秒, 120 帧, 1.2 MB": what the header says, and the file's size.
+// "Flash 9, 550 x 400, 24 帧/秒, 120 帧, 1.2 MB": what the header says, and the
+// file's size; ", 声明的长度未知" after it when the declared length is no length.
 std::string MovieSummary(const TMovieInfo& movie);
 
 // The balloon after a good save: "已保存 NAME" over the summary, each cut to

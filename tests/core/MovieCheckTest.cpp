@@ -62,16 +62,15 @@ TEST(MovieCheck, WholeMoviesOfEachKindGiveTheirHeaderInOneChunkOrMany)
         EXPECT_EQ(m.Version, 9);
         EXPECT_EQ(m.DeclaredLength, 8u + 9 + 4 + 200000);  // 15-bit fields: a RECT of 9 bytes
         EXPECT_EQ(m.FileBytes, file.size());
-        EXPECT_EQ(m.HasStage, sig != 'Z');
-        if (sig != 'Z') {
+        EXPECT_TRUE(m.HasStage);
+        EXPECT_EQ(m.StageWidth(), 550);
+        EXPECT_EQ(m.StageHeight(), 400);
+        EXPECT_EQ(m.FrameRate, 24 << 8);
+        EXPECT_EQ(m.FrameCount, 120);
+        if (sig != 'Z')
             EXPECT_EQ(m.MovieBytes, m.DeclaredLength);
-            EXPECT_EQ(m.StageWidth(), 550);
-            EXPECT_EQ(m.StageHeight(), 400);
-            EXPECT_EQ(m.FrameRate, 24 << 8);
-            EXPECT_EQ(m.FrameCount, 120);
-        } else {
+        else
             EXPECT_EQ(m.DeclaredCompressed, file.size() - 17);
-        }
         ExpectSame(CheckInSteps(file, 1), m, "byte by byte");
         ExpectSame(CheckInSteps(file, 4093), m, "odd chunks");
     }
@@ -104,6 +103,7 @@ TEST(MovieCheck, EveryCutIsCutShortAndTheStageNeedsAllItsBytes)
         SCOPED_TRACE(sig);
         const Bytes file = Made(sig);
         const size_t header = sig == 'Z' ? 17 : 8;
+        bool stageSeen = false;
         for (size_t cut = 0; cut < file.size(); ++cut) {
             const Bytes part(file.begin(), file.begin() + cut);
             const TMovieInfo m = CheckMovie(part);
@@ -113,10 +113,15 @@ TEST(MovieCheck, EveryCutIsCutShortAndTheStageNeedsAllItsBytes)
             if (sig == 'F') {
                 ASSERT_EQ(m.HasStage, cut >= 8 + 9 + 4) << cut;
             }
+            if (sig == 'Z') {  // once the start decodes to the stage, more bytes keep it
+                ASSERT_TRUE(m.HasStage || !stageSeen) << cut;
+                stageSeen = m.HasStage;
+            }
             if (sig == 'C' && m.HeaderRead) {
                 ASSERT_LE(m.MovieBytes, m.DeclaredLength) << cut;
             }
         }
+        EXPECT_EQ(stageSeen, sig == 'Z');
     }
     // Only the zlib checksum is missing: every byte of the movie inflated, yet the stream has not ended.
     const Bytes cws = Made('C');
@@ -127,15 +132,28 @@ TEST(MovieCheck, EveryCutIsCutShortAndTheStageNeedsAllItsBytes)
 
 TEST(MovieCheck, LyingHeadersAreCutShortOrDamagedWithoutWorkBeyondTheFile)
 {
-    Bytes fws = Made('F');
-    PutLE32(fws, 4, 0xFFFFFFFF);
-    TMovieInfo m = CheckMovie(fws);
-    EXPECT_EQ(m.Verdict, TMovieVerdict::CutShort);
-    EXPECT_EQ(m.MovieBytes, fws.size());
-    PutLE32(fws, 4, 12);  // shorter than the header with its stage
-    EXPECT_EQ(CheckMovie(fws).Fault, TMovieFault::LengthBelowHeader);
-    PutLE32(fws, 4, 100);  // bytes after the movie's end do not spoil it
-    EXPECT_EQ(CheckMovie(fws).Verdict, TMovieVerdict::Complete);
+    // A plain movie's length below its own header (0, or short of the stage) is
+    // no length: players play it to the file's end.
+    const Bytes fws = Made('F');
+    const struct {
+        uint32_t Declared;
+        size_t Kept;
+        TMovieVerdict Verdict;
+        bool LengthKnown;
+    } plain[] = {{0xFFFFFFFF, fws.size(), TMovieVerdict::CutShort, true},
+                 {100, fws.size(), TMovieVerdict::Complete, true},  // bytes after the movie's end do not spoil it
+                 {0, fws.size(), TMovieVerdict::Complete, false},
+                 {20, fws.size(), TMovieVerdict::Complete, false},
+                 {0, 20, TMovieVerdict::CutShort, false}};
+    TMovieInfo m;
+    for (const auto& p : plain) {
+        Bytes b(fws.begin(), fws.begin() + p.Kept);
+        PutLE32(b, 4, p.Declared);
+        m = CheckMovie(b);
+        EXPECT_EQ(m.Verdict, p.Verdict) << p.Declared;
+        EXPECT_EQ(m.LengthKnown, p.LengthKnown) << p.Declared;
+        EXPECT_EQ(m.MovieBytes, p.Kept) << p.Declared;
+    }
 
     const Bytes cws = Made('C');
     const uint32_t length = 8 + 9 + 4 + 300;
@@ -167,8 +185,19 @@ TEST(MovieCheck, LyingHeadersAreCutShortOrDamagedWithoutWorkBeyondTheFile)
     m = CheckMovie(zws);
     EXPECT_EQ(m.Verdict, TMovieVerdict::CutShort);
     EXPECT_EQ(m.CompressedBytes, zws.size() - 17);
-    PutLE32(zws, 4, 3);
-    EXPECT_EQ(CheckMovie(zws).Fault, TMovieFault::LengthBelowHeader);
+    for (uint32_t declared : {3u, 20u}) {  // shorter than the header, than the header with its stage
+        PutLE32(zws, 4, declared);
+        EXPECT_EQ(CheckMovie(zws).Fault, TMovieFault::LengthBelowHeader) << declared;
+    }
+    zws = Made('Z');
+    zws[17] = 1;  // a range coder always starts with 0
+    EXPECT_EQ(CheckMovie(zws).Fault, TMovieFault::BrokenData);
+    zws = Made('Z');
+    zws.resize(17 + 8);  // the data declared is all there, yet ends inside the stage
+    PutLE32(zws, 8, 8);
+    m = CheckMovie(zws);
+    EXPECT_EQ(m.Fault, TMovieFault::EndsEarly);
+    EXPECT_EQ(m.MovieBytes, 8 + 3u);
 }
 
 TEST(MovieCheck, StageFieldsOfAnyWidthAndSignAndARectRunningOffTheEnd)

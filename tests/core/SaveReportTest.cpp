@@ -40,9 +40,12 @@ TEST(SaveReport, MovieCutShortOrNotAMovieSaysWhatTheHeaderDeclaredAndWhatIsThere
     ExpectParts(CachedFileReport("C:\\m.swf", Checked(cws, 50000, 900)),
                 {"从缓存中复制的Flash 10 动画不完整", "解压后 50021 字节", "C:\\m.swf"});
     ExpectParts(CachedFileReport("x", Checked(fws, 0, 5)), {"只有 5 字节，连文件头都不完整"});
+    TMovieInfo noLength = Checked(fws, 0, 20);
+    noLength.LengthKnown = false;
+    ExpectParts(CachedFileReport("x", noLength), {"声明的长度未知", "只有 20 字节"});
     TMovieRecipe zws = cws;
     zws.Signature = 'Z';
-    ExpectParts(CachedFileReport("x", Checked(zws, 100, 50)), {"压缩数据 113 字节", "实际只有 33 字节"});
+    ExpectParts(CachedFileReport("x", Checked(zws, 100, 50)), {"压缩数据 126 字节", "实际只有 33 字节"});
     const uint8_t page[] = "<html>";
     ExpectParts(CachedFileReport("x", CheckMovie(page)), {"不是Flash动画"});
 
@@ -68,7 +71,10 @@ TEST(SaveReport, BalloonNamesTheFileAndDescribesTheMovieWithinItsFields)
     EXPECT_EQ(MovieSummary(Checked(recipe, 100)), "Flash 9, 320 x 240, 12.5 帧/秒, 1 帧, 120 字节");
     recipe.Signature = 'Z';
     recipe.Version = 13;
-    EXPECT_EQ(MovieSummary(Checked(recipe, 100)), "Flash 13, 129 字节");
+    EXPECT_EQ(MovieSummary(Checked(recipe, 100)), "Flash 13, 320 x 240, 12.5 帧/秒, 1 帧, 142 字节");
+    TMovieInfo unknownLength = Checked(recipe, 100);
+    unknownLength.LengthKnown = false;
+    EXPECT_EQ(MovieSummary(unknownLength), "Flash 13, 320 x 240, 12.5 帧/秒, 1 帧, 142 字节, 声明的长度未知");
 
     // Long names are shortened as the tip's are (the same rule, tested there).
     EXPECT_EQ(SavedMovieBalloon(std::string(80, 'n'), Checked(recipe, 1)).Title.size(), 63u);
