@@ -1,15 +1,16 @@
 #!/bin/bash
-# Fuzzes the theme-file parser, the movie check and the LZMA decoder, each for a bounded time
-# with libFuzzer (clang, with AddressSanitizer and UndefinedBehaviorSanitizer). Builds into build/fuzz/, seeds
-# the corpus with files made by the theme writer, with the BMP images they
-# carry (the layout reader also runs on the raw input) and with the kept regression
-# files, and saves any failing input in tests/core/theme_regressions/, where
-# core_tests replays it. Exits non-zero when the fuzzer finds a failure.
+# Fuzzes the theme-file parser, the movie check, the LZMA decoder and the
+# address resolver, each for a bounded time with libFuzzer (clang, with
+# AddressSanitizer and UndefinedBehaviorSanitizer). Builds into build/fuzz/.
+# Each target starts from its seeds and its kept regression files and saves a
+# failing input beside them, in tests/core/<target>_regressions/, where
+# core_tests replays the theme files; exits non-zero when a fuzzer finds one.
 #
-# The movie check starts from movies made by tests/fixtures/make_movies.py; its
-# failing inputs go to tests/core/movie_regressions/. The LZMA decoder starts
-# from the raw streams make_movies.py --lzma writes; its failing inputs go to
-# tests/core/lzma_regressions/.
+# Seeds: the theme parser's are files made by the theme writer, with the BMP
+# images they carry (the layout reader also runs on the raw input); the movie
+# check's are movies made by tests/fixtures/make_movies.py, the LZMA decoder's
+# the raw streams make_movies.py --lzma writes; the resolver starts from
+# nothing but its regressions.
 #
 #   scripts/fuzz.sh [SECONDS]      each target; default 30, or $VENDRAKE_FUZZ_SECONDS
 set -euo pipefail
@@ -19,14 +20,42 @@ SECONDS_TO_RUN="${1:-${VENDRAKE_FUZZ_SECONDS:-30}}"
 REGRESSIONS="$ROOT/tests/core/theme_regressions"
 CORE="$ROOT/src/core"
 
+# build_target NAME SOURCE... [LINK FLAGS]: build/fuzz/NAME with the sanitizers.
+build_target() {
+    local name="$1"
+    shift
+    echo "[fuzz] building $name with clang"
+    clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
+        -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+        -I"$CORE" "$@" -o "$OUT/$name"
+}
+
+# run_target NAME MALLOC_MB REGRESSIONS CORPUS...: runs it for the bounded time;
+# a failure shows the log's end and sets status.
+status=0
+run_target() {
+    local name="$1" malloc_mb="$2" regressions="$3" rc=0
+    shift 3
+    mkdir -p "$regressions" "$1"
+    echo "[fuzz] running $name for ${SECONDS_TO_RUN}s; failing inputs go to ${regressions#$ROOT/}/"
+    "$OUT/$name" -max_total_time="$SECONDS_TO_RUN" -max_len=65536 -malloc_limit_mb="$malloc_mb" \
+        -rss_limit_mb=512 -timeout=5 -print_final_stats=1 -artifact_prefix="$regressions/" \
+        "$@" "$regressions" >"$OUT/$name.log" 2>&1 || rc=$?
+    grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb)" "$OUT/$name.log" || true
+    if [ $rc -ne 0 ]; then
+        tail -n 40 "$OUT/$name.log"
+        echo "[fuzz] FAILED: the failing input is in $regressions (full log: $OUT/$name.log)"
+        status=$rc
+    else
+        echo "[fuzz] clean (corpus: $(ls "$1" | wc -l) inputs)"
+    fi
+}
+
 command -v clang++ >/dev/null || bash "$ROOT/scripts/setup.sh"
 mkdir -p "$OUT/corpus" "$OUT/seeds" "$OUT/pictures"
 
-echo "[fuzz] building the parser's fuzz target and the theme writer with clang"
-clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$CORE" "$ROOT/fuzz/ThemeFileFuzz.cpp" "$CORE/ThemeFile.cpp" "$CORE/ThemeFileWriter.cpp" \
-    "$CORE/BmpLayout.cpp" -o "$OUT/theme_file_fuzz"
+build_target theme_file_fuzz "$ROOT/fuzz/ThemeFileFuzz.cpp" "$CORE/ThemeFile.cpp" "$CORE/ThemeFileWriter.cpp" \
+    "$CORE/BmpLayout.cpp"
 clang++ -std=c++20 -O1 -I"$CORE" "$ROOT/tools/theme_writer.cpp" \
     "$CORE/ThemeFile.cpp" "$CORE/ThemeFileWriter.cpp" "$CORE/UIStyle.cpp" -o "$OUT/theme_writer"
 
@@ -52,61 +81,18 @@ W="$OUT/theme_writer"
 "$W" -o "$OUT/seeds/values.theme" -v "$OUT/values.txt" >/dev/null 2>&1
 "$W" -o "$OUT/seeds/pictures.theme" -p "$OUT/pictures" -v "$OUT/values.txt" >/dev/null 2>&1
 
-echo "[fuzz] running for ${SECONDS_TO_RUN}s; failing inputs go to tests/core/theme_regressions/"
 cd "$OUT"
-status=0
-"$OUT/theme_file_fuzz" -max_total_time="$SECONDS_TO_RUN" -max_len=65536 -malloc_limit_mb=8 \
-    -timeout=5 -print_final_stats=1 -artifact_prefix="$REGRESSIONS/" \
-    "$OUT/corpus" "$OUT/seeds" "$OUT/pictures" "$REGRESSIONS" >"$OUT/fuzz.log" 2>&1 || status=$?
-grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb)" "$OUT/fuzz.log" || true
-if [ $status -ne 0 ]; then
-    tail -n 40 "$OUT/fuzz.log"
-    echo "[fuzz] FAILED: the failing input is in $REGRESSIONS (full log: $OUT/fuzz.log)"
-else
-    echo "[fuzz] clean (corpus: $(ls "$OUT/corpus" | wc -l) inputs)"
-fi
+run_target theme_file_fuzz 8 "$REGRESSIONS" "$OUT/corpus" "$OUT/seeds" "$OUT/pictures"
 
-echo "[fuzz] building the movie check's fuzz target with clang"
-MOVIES="$ROOT/tests/core/movie_regressions"
-mkdir -p "$OUT/movie_corpus" "$MOVIES"
-clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$CORE" "$ROOT/fuzz/MovieCheckFuzz.cpp" "$CORE/MovieCheck.cpp" "$CORE/LzmaDecoder.cpp" -lz \
-    -o "$OUT/movie_check_fuzz"
+build_target movie_check_fuzz "$ROOT/fuzz/MovieCheckFuzz.cpp" "$CORE/MovieCheck.cpp" "$CORE/LzmaDecoder.cpp" -lz
 python3 "$ROOT/tests/fixtures/make_movies.py" "$OUT/movie_seeds"
-echo "[fuzz] running for ${SECONDS_TO_RUN}s; failing inputs go to tests/core/movie_regressions/"
-movie_status=0
-"$OUT/movie_check_fuzz" -max_total_time="$SECONDS_TO_RUN" -max_len=65536 -malloc_limit_mb=4 \
-    -rss_limit_mb=512 -timeout=5 -print_final_stats=1 -artifact_prefix="$MOVIES/" \
-    "$OUT/movie_corpus" "$OUT/movie_seeds" "$MOVIES" >"$OUT/movie_fuzz.log" 2>&1 || movie_status=$?
-grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb)" "$OUT/movie_fuzz.log" || true
-if [ $movie_status -ne 0 ]; then
-    tail -n 40 "$OUT/movie_fuzz.log"
-    echo "[fuzz] FAILED: the failing input is in $MOVIES (full log: $OUT/movie_fuzz.log)"
-    status=$movie_status
-else
-    echo "[fuzz] clean (corpus: $(ls "$OUT/movie_corpus" | wc -l) inputs)"
-fi
+run_target movie_check_fuzz 4 "$ROOT/tests/core/movie_regressions" "$OUT/movie_corpus" "$OUT/movie_seeds"
 
-echo "[fuzz] building the LZMA decoder's fuzz target with clang"
-STREAMS="$ROOT/tests/core/lzma_regressions"
-mkdir -p "$OUT/lzma_corpus" "$STREAMS"
-clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$CORE" "$ROOT/fuzz/LzmaDecoderFuzz.cpp" "$CORE/LzmaDecoder.cpp" -o "$OUT/lzma_decoder_fuzz"
+build_target lzma_decoder_fuzz "$ROOT/fuzz/LzmaDecoderFuzz.cpp" "$CORE/LzmaDecoder.cpp"
 python3 "$ROOT/tests/fixtures/make_movies.py" --lzma "$OUT/lzma_seeds"
-echo "[fuzz] running for ${SECONDS_TO_RUN}s; failing inputs go to tests/core/lzma_regressions/"
-lzma_status=0
 # Literal tables for a 2048-byte buffer at lc + lp = 12 come to 3 MiB.
-"$OUT/lzma_decoder_fuzz" -max_total_time="$SECONDS_TO_RUN" -max_len=65536 -malloc_limit_mb=8 \
-    -rss_limit_mb=512 -timeout=5 -print_final_stats=1 -artifact_prefix="$STREAMS/" \
-    "$OUT/lzma_corpus" "$OUT/lzma_seeds" "$STREAMS" >"$OUT/lzma_fuzz.log" 2>&1 || lzma_status=$?
-grep -E "^(Done|stat::number_of_executed_units|stat::peak_rss_mb)" "$OUT/lzma_fuzz.log" || true
-if [ $lzma_status -ne 0 ]; then
-    tail -n 40 "$OUT/lzma_fuzz.log"
-    echo "[fuzz] FAILED: the failing input is in $STREAMS (full log: $OUT/lzma_fuzz.log)"
-    status=$lzma_status
-else
-    echo "[fuzz] clean (corpus: $(ls "$OUT/lzma_corpus" | wc -l) inputs)"
-fi
+run_target lzma_decoder_fuzz 8 "$ROOT/tests/core/lzma_regressions" "$OUT/lzma_corpus" "$OUT/lzma_seeds"
+
+build_target movie_url_fuzz "$ROOT/fuzz/MovieUrlFuzz.cpp" "$CORE/MovieUrl.cpp"
+run_target movie_url_fuzz 8 "$ROOT/tests/core/url_regressions" "$OUT/url_corpus"
 exit $status

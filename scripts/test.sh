@@ -41,7 +41,7 @@ else
     echo "$i686_skip" >"$VK_BUILD/i686/results/SKIPPED"
 fi
 
-vk_log "fuzzing the theme-file parser, the movie check and the LZMA decoder (bounded)"
+vk_log "fuzzing the theme-file parser, the movie check, the LZMA decoder and the address resolver (bounded)"
 bash "$VK_ROOT/scripts/fuzz.sh" "${VENDRAKE_FUZZ_SECONDS:-30}" || status=1
 
 python3 "$VK_ROOT/scripts/count_results.py" "$VK_BUILD" || status=1
