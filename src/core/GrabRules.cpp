@@ -174,6 +174,7 @@ std::string MovieAddressKey(std::string_view url)
     std::string authority = LowerCase(url.substr(a->begin, a->end - a->begin));
     const std::string scheme = LowerCase(url.substr(0, a->begin));
     if (scheme == "http://" && authority.ends_with(":80")) authority.resize(authority.size() - 3);
+    if (scheme == "https://" && authority.ends_with(":443")) authority.resize(authority.size() - 4);
     std::string rest(url.substr(a->end));
     if (rest.empty()) rest = "/";
     return scheme + authority + rest;

@@ -57,7 +57,8 @@ std::string AbsoluteMovieAddress(std::string_view documentUrl, std::string_view 
 // address has no "scheme://host".
 std::string UrlHost(std::string_view url);
 // The key under which two addresses are the same movie: scheme and host in
-// lower case, the default port of http dropped, the fragment left out.
+// lower case, the scheme's default port dropped (as UrlHost drops it), the
+// fragment left out.
 std::string MovieAddressKey(std::string_view url);
 
 // The file name for a movie's address: its last path segment, with characters

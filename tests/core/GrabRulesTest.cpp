@@ -57,6 +57,8 @@ TEST(UrlHostAndKey, SameMovieWhateverTheCaseOfHostPortOrFragment)
     EXPECT_EQ(UrlHost("https://cdn.example.com:80/x"), "cdn.example.com:80");
     EXPECT_EQ(UrlHost("movies/a.swf"), "");
     EXPECT_EQ(MovieAddressKey("HTTP://Example.COM:80/M/a.swf#top"), MovieAddressKey("http://example.com/M/a.swf"));
+    EXPECT_EQ(MovieAddressKey("HTTPS://Example.com:443/a.swf"), MovieAddressKey("https://example.com/a.swf"));
+    EXPECT_NE(MovieAddressKey("https://example.com:80/a.swf"), MovieAddressKey("https://example.com/a.swf"));
     EXPECT_NE(MovieAddressKey("http://example.com/M/a.swf"), MovieAddressKey("http://example.com/m/a.swf"));
     EXPECT_NE(MovieAddressKey("http://example.com:8080/a.swf"), MovieAddressKey("http://example.com/a.swf"));
     EXPECT_EQ(MovieAddressKey("http://example.com"), "http://example.com/");
