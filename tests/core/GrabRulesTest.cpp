@@ -86,13 +86,21 @@ TEST(SafeMovieFileName, LongNamesAreCutOnACharacterBoundary)
     EXPECT_EQ(SafeMovieFileName("http://h/a\xB6\xAF\xBB\xAD.swf", 8), "a\xB6\xAF.swf");
 }
 
-TEST(UniqueFileName, CountsUpFromTwoPastTakenNames)
+TEST(UniqueFileName, CountsUpPastTakenNamesFromWhereItIsAskedToAndEndsWithTheNumbers)
 {
     std::set<std::string> taken{"intro.swf", "intro (2).swf"};
     auto isTaken = [&](const std::string& n) { return taken.count(n) != 0; };
-    EXPECT_EQ(UniqueFileName("other.swf", isTaken), "other.swf");
-    EXPECT_EQ(UniqueFileName("intro.swf", isTaken), "intro (3).swf");
-    EXPECT_EQ(UniqueFileName("noext", [](const std::string& n) { return n == "noext"; }), "noext (2)");
+    int number = 1;
+    EXPECT_EQ(UniqueFileName("other.swf", isTaken, number), "other.swf");
+    EXPECT_EQ(UniqueFileName("intro.swf", isTaken, number), "intro (3).swf");
+    EXPECT_EQ(number, 3);
+    number = 4;  // "intro (3).swf" was found free but taken before it was made
+    EXPECT_EQ(UniqueFileName("intro.swf", isTaken, number), "intro (4).swf");
+    number = 1;
+    EXPECT_EQ(UniqueFileName("noext", [](const std::string& n) { return n == "noext"; }, number), "noext (2)");
+    int asked = 0;
+    EXPECT_EQ(UniqueFileName("full.swf", [&](const std::string&) { return ++asked > 0; }, number), std::nullopt);
+    EXPECT_EQ(asked, MaxFileNumber - 1);  // from 2 on
 }
 
 TEST(GrabList, OneRowPerAddressCachedCopiesJoinAndOnlyWantedHostsAddRows)
