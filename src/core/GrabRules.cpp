@@ -250,16 +250,17 @@ std::string SuggestedFileName(std::string_view url)
     return SafeFileName(useDecoded ? *decoded : std::string(segment), kSuggestedNameMax, CutAtUtf8Character);
 }
 
-std::string UniqueFileName(const std::string& name, const std::function<bool(const std::string&)>& taken)
+std::optional<std::string> UniqueFileName(const std::string& name,
+                                          const std::function<bool(const std::string&)>& taken, int& number)
 {
-    if (!taken(name)) return name;
     const size_t dot = name.rfind('.');
     const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
     const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
-    for (int n = 2;; ++n) {
-        std::string candidate = stem + " (" + std::to_string(n) + ")" + ext;
+    for (number = std::max(number, 1); number <= MaxFileNumber; ++number) {
+        std::string candidate = number == 1 ? name : stem + " (" + std::to_string(number) + ")" + ext;
         if (!taken(candidate)) return candidate;
     }
+    return std::nullopt;
 }
 
 std::string GrabStatusText(size_t movies, int deniedFrames, int withoutSource)

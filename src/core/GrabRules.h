@@ -64,8 +64,12 @@ std::string SafeMovieFileName(std::string_view url, size_t maxBytes = 100);
 // ("city%20tour.swf" gives "city tour.swf"), else as written; then made safe as
 // SafeMovieFileName makes it, cut at 200 bytes.
 std::string SuggestedFileName(std::string_view url);
-// name, else "stem (2).ext", "stem (3).ext", ... the first one taken() refuses.
-std::string UniqueFileName(const std::string& name, const std::function<bool(const std::string&)>& taken);
+// The first of name (number 1), "stem (2).ext", "stem (3).ext", ... up to
+// MaxFileNumber that taken() lets through, starting at number, which is left
+// at the number of the name returned; nothing when every one is taken.
+constexpr int MaxFileNumber = 9999;
+std::optional<std::string> UniqueFileName(const std::string& name,
+                                          const std::function<bool(const std::string&)>& taken, int& number);
 
 // The status line below the list: how many movies, and what could not be read.
 std::string GrabStatusText(size_t movies, int deniedFrames, int withoutSource);

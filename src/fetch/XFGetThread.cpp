@@ -1,6 +1,5 @@
 #include "XFGetThread.h"
 
-#include "Dialogs.h"
 #include "FetchRules.h"
 #include "ThCrkUrl.h"
 #include "WideText.h"
@@ -17,7 +16,6 @@ constexpr DWORD TimeoutOptions[] = {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OP
                                     INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT,
                                     INTERNET_OPTION_DATA_RECEIVE_TIMEOUT};
 constexpr const char* FormHeader = "Content-Type: application/x-www-form-urlencoded";
-constexpr const char* NotHtmlMessage = "不是text/html格式";
 
 // Windows hands a session's time-outs down to its connections and requests;
 // Wine does not (a request of a session with a 10 s receive time-out waits for
@@ -240,11 +238,10 @@ bool XF_GetThread::Download()
         retried = true;
     }
 
-    if (!QueryHeader(Slot(request_), HTTP_QUERY_CONTENT_TYPE) || Terminated()) {
-        // A stopped download fails here too; that is no news about the content.
-        if (!Terminated()) Synchronize([] { ShowMessage(NotHtmlMessage); });
+    // No box here: the end handler's report names the missing type, the status
+    // and that no file was kept, and one failure is one box.
+    if (!QueryHeader(Slot(request_), HTTP_QUERY_CONTENT_TYPE) || Terminated())
         return Fail(TDownloadEnd::NoContentType);
-    }
 
     if (QueryHeader(Slot(request_), HTTP_QUERY_CONTENT_LENGTH)) {
         const std::optional<int32_t> length = ParseDecimal(buffer_);

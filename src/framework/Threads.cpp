@@ -97,10 +97,14 @@ bool IsSynchronizeCall(const MSG& msg)
     return msg.message == CM_SYNCHRONIZE && msg.hwnd && msg.hwnd == syncWindowHandle.load();
 }
 
+std::atomic<int> TThread::RefuseNext{0};
+
 TThread::TThread() : syncRan_(CreateEventA(nullptr, FALSE, FALSE, nullptr))
 {
     SyncWindow();
     if (!syncRan_) throw std::runtime_error("cannot create a thread's event");
+    for (int n = RefuseNext.load(); n > 0;)
+        if (RefuseNext.compare_exchange_weak(n, n - 1)) throw std::runtime_error("cannot create a thread");
     const uintptr_t h = _beginthreadex(nullptr, 0, &ThreadProc, this, CREATE_SUSPENDED, &threadId_);
     if (!h) throw std::runtime_error("cannot create a thread");
     handle_.reset(reinterpret_cast<HANDLE>(h));

@@ -25,6 +25,9 @@ public:
     // Creates the platform thread suspended; throws std::runtime_error when it
     // cannot be created.
     TThread();
+    // Tests: this many of the next constructions fail as if the system had no
+    // thread to give.
+    static std::atomic<int> RefuseNext;
     // A thread that has not finished is asked to terminate and waited for (a
     // suspended one ends without running Execute). A derived class whose
     // Execute uses its own members must terminate and wait in its own

@@ -10,7 +10,8 @@
 
 namespace {
 
-constexpr UINT kContinue = WM_APP + 1;
+constexpr UINT kContinue = WM_APP + 1;  // the next movie, outside any handler of the last one
+constexpr UINT kSave = WM_APP + 2;      // the current movie, once its row says it is being saved
 
 // The folder and the files are wide, so a folder whose name code page 936
 // cannot hold serves as well as any; the names made from addresses are 936.
@@ -21,8 +22,12 @@ bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) 
 TGrabSaver::TGrabSaver(std::vector<TGrabItem> items, std::wstring folder)
     : folder_(std::move(folder)),
       poster_([this](UINT msg, WPARAM, LPARAM, LRESULT&) {
-          if (msg != kContinue) return false;
-          Continue();
+          if (msg == kContinue)
+              Continue();
+          else if (msg == kSave)
+              SaveCurrent();
+          else
+              return false;
           return true;
       })
 {
@@ -42,47 +47,44 @@ void TGrabSaver::Start()
 {
     if (running_) return;
     running_ = true;
-    PostMessageA(poster_.Handle(), kContinue, 0, 0);
+    Post(kContinue);
 }
 
 void TGrabSaver::Cancel() { cancelled_ = true; }
+
+void TGrabSaver::Post(UINT step) { PostMessageA(poster_.Handle(), step, 0, 0); }
 
 void TGrabSaver::Changed(size_t job)
 {
     if (OnJob) OnJob(job);
 }
 
+// Each step below ends with at most one event and touches nothing after it:
+// a handler may destroy the saver (its window closing), and the steps still
+// to come are messages to the saver's own window, which go with it.
 void TGrabSaver::Continue()
 {
-    try {
-        SaveNext();
-    } catch (...) {
-        // a movie that could not even be started fails; the rest go on
-        if (current_ < jobs_.size() && jobs_[current_].State == TGrabState::Saving) {
-            jobs_[current_].State = TGrabState::Failed;
-            jobs_[current_].Reason = "无法开始下载";
-            Changed(current_);
-        }
-        PostMessageA(poster_.Handle(), kContinue, 0, 0);
-    }
-}
-
-void TGrabSaver::SaveNext()
-{
-    if (next_ >= jobs_.size() || cancelled_) {
-        for (size_t i = next_; i < jobs_.size(); ++i) {
-            jobs_[i].State = TGrabState::Cancelled;
-            Changed(i);
-        }
-        next_ = jobs_.size();
+    if (next_ >= jobs_.size()) {
         running_ = false;
         if (OnDone) OnDone();
         return;
     }
-    current_ = next_++;
+    const size_t job = next_++;
+    if (cancelled_) {
+        jobs_[job].State = TGrabState::Cancelled;
+        Post(kContinue);
+        Changed(job);
+        return;
+    }
+    current_ = job;
+    jobs_[job].State = TGrabState::Saving;
+    Post(kSave);
+    Changed(job);
+}
+
+void TGrabSaver::SaveCurrent()
+{
     TGrabJob& job = jobs_[current_];
-    job.State = TGrabState::Saving;
-    Changed(current_);
     job.File = ReserveFile(job.Item.Address);
     if (job.File.empty()) {
         job.State = TGrabState::Failed;
@@ -102,15 +104,18 @@ void TGrabSaver::SaveNext()
 std::wstring TGrabSaver::ReserveFile(const std::string& address)
 {
     const std::string name = SafeMovieFileName(address);
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const auto taken = [this](const std::string& n) { return Exists(folder_ + ToWide(n)); };
-        const std::wstring file = folder_ + ToWide(UniqueFileName(name, taken));
+    const auto taken = [this](const std::string& n) { return Exists(folder_ + ToWide(n)); };
+    // A name found free may be taken before it is made: the search goes on
+    // from the next number, and ends where the numbers end.
+    for (int number = 1;; ++number) {
+        const auto unique = UniqueFileName(name, taken, number);
+        if (!unique) return {};
+        const std::wstring file = folder_ + ToWide(*unique);
         const TKernelHandle h(
             CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (h) return file;
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return {};
     }
-    return {};
 }
 
 bool TGrabSaver::CopyFromCache(TGrabJob& job)
@@ -140,9 +145,21 @@ void TGrabSaver::StartDownload(TGrabJob& job)
         DownloadProgress(length, received, r->ContentLengthKnown());
     };
     request->OnDone = [this](TMFHttpGet* r) { DownloadEnded(r); };
+    // Known before Start: its pump can run the end handler, or the saver's destructor.
     request_ = request.get();
-    request->Start();
+    try {
+        request->Start();
+    } catch (...) {
+        // No worker was made (Start raises only before it makes one), so
+        // nothing ran meanwhile; the request goes with this scope.
+        request_ = nullptr;
+        job.State = TGrabState::Failed;
+        job.Reason = "无法开始下载";
+        Finish(job);
+        return;
+    }
     // The worker reads the request until it ends; the request frees itself then.
+    // Nothing of the saver is touched after Start: its pump may have destroyed it.
     request.release()->FreeWhenDone();
 }
 
@@ -174,8 +191,8 @@ void TGrabSaver::Finish(TGrabJob& job)
             data.nFileSizeHigh == 0)
             DeleteFileW(job.File.c_str());
     }
+    Post(kContinue);
     Changed(static_cast<size_t>(&job - jobs_.data()));
-    PostMessageA(poster_.Handle(), kContinue, 0, 0);
 }
 
 TGrabSummary TGrabSaver::Summary() const

@@ -48,8 +48,9 @@ public:
     std::function<void()> OnDone;           // every movie was tried, or the user cancelled
 
 private:
-    void Continue();  // posted: the next movie, outside any handler of the last one
-    void SaveNext();
+    void Post(UINT step);
+    void Continue();
+    void SaveCurrent();
     void Finish(TGrabJob& job);
     bool CopyFromCache(TGrabJob& job);
     void StartDownload(TGrabJob& job);

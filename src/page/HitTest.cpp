@@ -2,7 +2,6 @@
 
 #include "ComObj.h"
 #include "DocumentOfWindow.h"
-#include "FlashControl.h"
 #include "FollowFrame.h"
 #include "Get.h"
 #include "HitRules.h"
@@ -33,13 +32,6 @@ std::string OuterHTML(IHTMLElement* e)
 
 // What the movie's address resolves against: the page's base.
 std::string PageBase(IHTMLDocument2* d) { return DocumentBase(d, DocumentAddress(d)); }
-
-std::string MovieOf(IShockwaveFlash* flash)
-{
-    TBStr movie;
-    OleCheck(flash->get_Movie(movie.put()));
-    return WideToAnsi(movie.get());
-}
 
 bool InsideHalfOpen(const RECT& r, POINT p)
 {
@@ -88,18 +80,15 @@ bool PlayerTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POI
 
 void FlashTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POINT C)
 {
-    ComPtr<IShockwaveFlash> flash;
-    std::string movie;
-    if (FAILED(E->QueryInterface(IID_IShockwaveFlash, flash.put_void())) || !flash) {
-        // Refused: an EMBED or OBJECT whose markup names a movie is one all the same.
-        const auto markup = MarkupMovieOf(E);
-        if (!markup || markup->empty()) return;
-        movie = *markup;
-    }
+    // The control first: what it plays is the movie under the cursor (a script
+    // may have loaded another than the markup names), and one element costs
+    // one proxy at most. A movie that names no address has nothing to save.
+    const auto movie = MovieOfElement(E, TMovieSource::Control);
+    if (!movie || movie->empty()) return;
     if (TfrmGet* toolbar = host.Toolbar()) toolbar->PlaceToolbar(host.TransParentChecked(), W, C);
     // Written together, movie first; a failing URL leaves the older PageURL.
     THitState& s = host.HitState();
-    s.MoviePath = flash ? MovieOf(flash.get()) : movie;
+    s.MoviePath = *movie;
     s.PageURL = PageBase(D);
 }
 

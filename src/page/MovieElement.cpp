@@ -8,6 +8,8 @@
 
 #include <mshtmdid.h>
 
+#include <algorithm>
+
 namespace {
 
 // getAttribute with flag 2: the value as the page wrote it, not resolved.
@@ -38,12 +40,22 @@ std::string MovieParam(IDispatch* object)
     return movie.empty() ? src : movie;
 }
 
+// The Flash control's Movie, or nothing when the element is no control.
+std::optional<std::string> ControlMovieOf(IDispatch* element)
+{
+    ComPtr<IShockwaveFlash> flash;
+    if (FAILED(element->QueryInterface(IID_IShockwaveFlash, flash.put_void())) || !flash) return std::nullopt;
+    TBStr movie;
+    OleCheck(flash->get_Movie(movie.put()));
+    return WideToAnsi(movie.get());
+}
+
 }  // namespace
 
 void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visit)
 {
     if (!list) return;
-    const LONG count = DispatchCall(list, DISPID_IHTMLELEMENTCOLLECTION_LENGTH).Int();
+    const LONG count = std::min(DispatchCall(list, DISPID_IHTMLELEMENTCOLLECTION_LENGTH).Int(), MaxCollectionItems);
     for (LONG i = 0; i < count; ++i) {
         ComPtr<IDispatch> element;
         try {
@@ -98,17 +110,16 @@ std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::string& 
     return MarkupMovieAddress(m);
 }
 
-std::optional<std::string> MovieOfElement(IDispatch* element, const std::string& tag)
+std::optional<std::string> MovieOfElement(IDispatch* element, TMovieSource first, const std::string& tag)
 {
-    const auto markup = MarkupMovieOf(element, tag);
-    if (markup && !markup->empty()) return markup;
-    ComPtr<IShockwaveFlash> flash;
-    if (SUCCEEDED(element->QueryInterface(IID_IShockwaveFlash, flash.put_void())) && flash) {
-        TBStr movie;
-        OleCheck(flash->get_Movie(movie.put()));
-        return WideToAnsi(movie.get());
-    }
-    return markup;
+    const auto read = [&](TMovieSource source) {
+        return source == TMovieSource::Control ? ControlMovieOf(element) : MarkupMovieOf(element, tag);
+    };
+    const auto one = read(first);
+    if (one && !one->empty()) return one;
+    const auto other = read(first == TMovieSource::Control ? TMovieSource::Markup : TMovieSource::Control);
+    if (other && !other->empty()) return other;
+    return one ? one : other;
 }
 
 std::optional<std::string> PlayerMovieOf(IDispatch* element)
@@ -116,5 +127,5 @@ std::optional<std::string> PlayerMovieOf(IDispatch* element)
     const std::string tag = ElementTagName(element);
     if (tag == "player")
         if (auto path = PlayerMoviePath(DispatchCall(element, DISPID_IHTMLELEMENT_OUTERHTML).Text())) return path;
-    return MovieOfElement(element, tag);
+    return MovieOfElement(element, TMovieSource::Markup, tag);
 }

@@ -1,9 +1,9 @@
 #pragma once
 // How the page inspection recognises a Flash movie in an element, for the hit
-// test and the whole-page walk alike: the Flash control's interface first;
-// refused, an EMBED or OBJECT whose markup names a movie (not every host
-// answers the interface for an EMBED, nor for an OBJECT whose control is not
-// installed).
+// test and the whole-page walk alike: by the Flash control's interface and by
+// an EMBED or OBJECT whose markup names a movie (not every host answers the
+// interface for an EMBED, nor for an OBJECT whose control is not installed).
+// Each caller says which of the two it asks first.
 //
 // Elements and collections are read late-bound, through IDispatch with the
 // DOM's dispatch ids. For a page in another process Windows hands out each
@@ -25,17 +25,30 @@
 // that knows the element's tag name passes it and spares a call.
 std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::string& tag = {});
 
-// The movie address of any element, for the whole-page walk: what its markup
-// names; when that names no address, the control's Movie property if the
-// element answers the Flash interface (only then is a typed proxy made).
-std::optional<std::string> MovieOfElement(IDispatch* element, const std::string& tag = {});
+// Where an element's movie address is looked for first.
+enum class TMovieSource {
+    Control,  // the Flash control's Movie property (a typed proxy for a page in another process)
+    Markup,   // what MarkupMovieOf reads
+};
+
+// The movie address of any element: the first of the two sources, in the
+// caller's order, that names an address; empty when one of them takes the
+// element for a movie without naming any, nothing when neither does.
+// Failing calls raise.
+std::optional<std::string> MovieOfElement(IDispatch* element, TMovieSource first, const std::string& tag = {});
 
 // The movie path of a "player" element as the hit test reads it (its markup,
-// its tag name compared case and all), else as MovieOfElement.
+// its tag name compared case and all), else as MovieOfElement, markup first.
 std::optional<std::string> PlayerMovieOf(IDispatch* element);
 
+// The items of a collection ForEachElement visits at most: the page says how
+// long its collections are, and each item is a call into the browser's
+// process on the user-interface thread.
+constexpr LONG MaxCollectionItems = 1000;
+
 // Calls visit for each element of the collection (none when list is null), in
-// order, until it returns false; items that cannot be had are passed over.
+// order, until it returns false or MaxCollectionItems were asked for; items
+// that cannot be had are passed over.
 void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visit);
 
 // The elements of a document's "all" collection with one tag name; null when

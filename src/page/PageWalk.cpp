@@ -70,7 +70,9 @@ void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn fou
     for (const std::string tag : {"OBJECT", "EMBED", "player"}) {
         ForEachElement(ElementsTagged(all, tag).get(), [&](IDispatch* e) {
             try {
-                const auto movie = tag == "player" ? PlayerMovieOf(e) : MovieOfElement(e, tag);
+                // The markup first: it is read late-bound, while the control's
+                // Movie costs a typed proxy per element (MovieElement.h).
+                const auto movie = tag == "player" ? PlayerMovieOf(e) : MovieOfElement(e, TMovieSource::Markup, tag);
                 if (!movie) return true;
                 const std::string address = ResolveMovieURL(base, *movie);
                 if (address.empty())

@@ -45,10 +45,10 @@ TEST(UrlHostAndKey, SameMovieWhateverTheCaseOfHostPortOrFragment)
     EXPECT_EQ(UrlHost("https://cdn.example.com:80/x"), "cdn.example.com:80");
     EXPECT_EQ(UrlHost("movies/a.swf"), "");
     EXPECT_EQ(MovieAddressKey("HTTP://Example.COM:80/M/a.swf#top"), MovieAddressKey("http://example.com/M/a.swf"));
+    EXPECT_EQ(MovieAddressKey("HTTPS://Example.com:443/a.swf"), MovieAddressKey("https://example.com/a.swf"));
     EXPECT_NE(MovieAddressKey("http://example.com/M/a.swf"), MovieAddressKey("http://example.com/m/a.swf"));
     EXPECT_NE(MovieAddressKey("http://example.com:8080/a.swf"), MovieAddressKey("http://example.com/a.swf"));
     EXPECT_EQ(MovieAddressKey("http://example.com"), "http://example.com/");
-    EXPECT_EQ(MovieAddressKey("https://h:443/a.swf"), MovieAddressKey("https://h/a.swf"));
 }
 
 TEST(SafeMovieFileName, LastSegmentMadeSafeForWindows)
@@ -87,13 +87,19 @@ TEST(SuggestedFileName, EscapesDecodedWhereTheyMakeAFileName)
     EXPECT_EQ(SuggestedFileName("http://h/" + std::string(195, 'x') + "%E5%8A%A8.swf"), std::string(195, 'x') + ".swf");
 }
 
-TEST(UniqueFileName, CountsUpFromTwoPastTakenNames)
+TEST(UniqueFileName, CountsUpPastTakenNamesFromWhereItIsAskedToAndEndsWithTheNumbers)
 {
     std::set<std::string> taken{"intro.swf", "intro (2).swf"};
     auto isTaken = [&](const std::string& n) { return taken.count(n) != 0; };
-    EXPECT_EQ(UniqueFileName("other.swf", isTaken), "other.swf");
-    EXPECT_EQ(UniqueFileName("intro.swf", isTaken), "intro (3).swf");
-    EXPECT_EQ(UniqueFileName("noext", [](const std::string& n) { return n == "noext"; }), "noext (2)");
+    int number = 1;
+    EXPECT_EQ(UniqueFileName("other.swf", isTaken, number), "other.swf");
+    EXPECT_EQ(UniqueFileName("intro.swf", isTaken, number), "intro (3).swf");
+    ++number;  // "intro (3).swf" was found free but taken before it was made
+    EXPECT_EQ(UniqueFileName("intro.swf", isTaken, number), "intro (4).swf");
+    EXPECT_EQ(UniqueFileName("noext", [](const std::string& n) { return n == "noext"; }, number = 1), "noext (2)");
+    int asked = 0;
+    EXPECT_EQ(UniqueFileName("full.swf", [&](const std::string&) { return ++asked > 0; }, number), std::nullopt);
+    EXPECT_EQ(asked, MaxFileNumber - 1);  // from 2 on
 }
 
 TEST(GrabList, OneRowPerAddressCachedCopiesJoinAndOnlyWantedHostsAddRows)

@@ -692,6 +692,8 @@ TEST_F(SaveFlow, DownloadsThatAreNoMovieSayWhyAndWhatWasKept)
     // The file of the last save is still there, but this download made none.
     ASSERT_TRUE(Save("/auth-always/" + UniqueKey("deny"), true));
     ExpectOneBoxSaying({"没有完成", "401", "没有保存文件"});
+    ASSERT_TRUE(Save("/no-type/" + UniqueKey("untyped"), true));
+    ExpectOneBoxSaying({"没有完成", "Content-Type", "200", "没有保存文件"});
 }
 
 TEST_F(SaveFlow, DownloadedMovieCutShortIsReportedWithAndWithoutALength)

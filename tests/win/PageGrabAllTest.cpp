@@ -1,14 +1,17 @@
 // The whole-page grab's window: saving the picked movies into a folder from
 // the cache and from the loopback server (names that collide, a failing
 // download among good ones, cancel during a download, a folder whose name code
-// page 936 cannot hold, one report at the end),
-// and the main window's menu item on a page that is open and one that is gone.
+// page 936 cannot hold, one report at the end, a download that cannot start,
+// handlers that throw or free the saver), and the main window's menu item on
+// a page that is open and one that is gone.
 #include "GrabAll.h"
 
 #include "FetchFakeCache.h"
 #include "FetchTestSupport.h"
+#include "GrabSaver.h"
 #include "MovieMaker.h"
 #include "PageTestHost.h"
+#include "Threads.h"
 #include "main.h"
 
 namespace {
@@ -114,6 +117,37 @@ TEST_F(GrabAllWindow, CancelDuringADownloadFinishesItAndSavesNoMore)
     EXPECT_EQ(Row(1), "已取消");
     ASSERT_EQ(boxes_.size(), 1u);
     EXPECT_EQ(boxes_[0].Text, "已保存 1 个Flash文件。\r\n已取消，1 个没有保存。");
+}
+
+TEST_F(GrabAllWindow, DownloadThatCannotStartFailsAloneAndHandlersThatThrowOrFreeTheSaverEndIt)
+{
+    const std::string cached = dir_.File("cache.bin");
+    WriteWholeFile(cached, ServedMovie(300));
+    TGrabList movies;
+    movies.AddElement("http://127.0.0.1:9/unstarted.swf", TFoundIn::Page);
+    movies.AddElement("http://127.0.0.1:9/cached.swf", TFoundIn::Page);
+    movies.AddCacheEntry("http://127.0.0.1:9/cached.swf", cached, 300, true);
+    auto saver = std::make_unique<TGrabSaver>(movies.Items(), ToWide(dir_.Path()));
+    int done = 0;
+    saver->OnDone = [&] {
+        ++done;
+        throw std::runtime_error("a handler that fails");
+    };
+    TThread::RefuseNext = 1;
+    saver->Start();
+    ASSERT_TRUE(PumpUntil([&] { return !saver->Running(); }, 10000));
+    PumpPending();
+    EXPECT_EQ(done, 1) << "the report was raised again";
+    EXPECT_EQ(saver->Jobs()[0].Reason, "无法开始下载");
+    EXPECT_FALSE(FileExists(dir_.File("unstarted.swf"))) << "the reserved file stayed";
+    EXPECT_EQ(ReadWholeFile(dir_.File("cached.swf")), ServedMovie(300));
+
+    // A row's handler that frees the saver: nothing more is saved.
+    saver = std::make_unique<TGrabSaver>(movies.Items(), ToWide(dir_.Path()));
+    saver->OnJob = [&](size_t) { saver.reset(); };
+    saver->Start();
+    PumpPending();
+    EXPECT_FALSE(FileExists(dir_.File("unstarted.swf")));
 }
 
 BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAW) { return TRUE; }

@@ -6,6 +6,7 @@
 
 #include "FetchFakeCache.h"
 #include "FetchTestSupport.h"
+#include "MovieElement.h"
 #include "PageTestHost.h"
 
 namespace {
@@ -125,6 +126,15 @@ TEST_F(PageWalk, FramesInsideFramesAreEnteredToABoundedDepthAndThePageItselfMust
     EXPECT_EQ(r.Movies.Items().size(), static_cast<size_t>(TPageWalk::MaxDepth + 1));
     EXPECT_EQ(r.Movies.Items().back().Address, "http://127.0.0.1/chain/m16.swf");
     EXPECT_EQ(r.DeniedFrames, 0);
+
+    // Collections that say they hold a million elements are read to a bound:
+    // the page's BASE, OBJECT, EMBED, player, IFRAME and FRAME lists and its movie's children.
+    page_->BuildIn(0);
+    page_->ClaimLength(1000000);
+    const int itemsBefore = page_->Calls(TDomCall::Item);
+    EXPECT_EQ(TPageWalk().Run(page_->Document()).Movies.Items().size(), r.Movies.Items().size());
+    EXPECT_LE(page_->Calls(TDomCall::Item) - itemsBefore, 7 * MaxCollectionItems);
+    page_->ClaimLength(-1);
 
     // A frame whose document stops answering counts as one that cannot be read;
     // the page's own document failing ends the walk with the error.
