@@ -55,9 +55,10 @@ command -v clang++ >/dev/null || bash "$ROOT/scripts/setup.sh"
 mkdir -p "$OUT/corpus" "$OUT/seeds" "$OUT/pictures"
 
 build_target theme_file_fuzz "$ROOT/fuzz/ThemeFileFuzz.cpp" "$CORE/ThemeFile.cpp" "$CORE/ThemeFileWriter.cpp" \
-    "$CORE/BmpLayout.cpp"
+    "$CORE/TextRules.cpp" "$CORE/BmpLayout.cpp"
 clang++ -std=c++20 -O1 -I"$CORE" "$ROOT/tools/theme_writer.cpp" \
-    "$CORE/ThemeFile.cpp" "$CORE/ThemeFileWriter.cpp" "$CORE/UIStyle.cpp" -o "$OUT/theme_writer"
+    "$CORE/ThemeFile.cpp" "$CORE/ThemeFileWriter.cpp" "$CORE/TextRules.cpp" "$CORE/UIStyle.cpp" \
+    -o "$OUT/theme_writer"
 
 # Seeds: well-formed themes of each kind of entry, small enough to mutate fast.
 python3 - "$OUT/pictures" <<'PY'
@@ -93,6 +94,6 @@ python3 "$ROOT/tests/fixtures/make_movies.py" --lzma "$OUT/lzma_seeds"
 # Literal tables for a 2048-byte buffer at lc + lp = 12 come to 3 MiB.
 run_target lzma_decoder_fuzz 8 "$ROOT/tests/core/lzma_regressions" "$OUT/lzma_corpus" "$OUT/lzma_seeds"
 
-build_target movie_url_fuzz "$ROOT/fuzz/MovieUrlFuzz.cpp" "$CORE/MovieUrl.cpp"
+build_target movie_url_fuzz "$ROOT/fuzz/MovieUrlFuzz.cpp" "$CORE/MovieUrl.cpp" "$CORE/TextRules.cpp"
 run_target movie_url_fuzz 8 "$ROOT/tests/core/url_regressions" "$OUT/url_corpus"
 exit $status

@@ -3,7 +3,7 @@
 // cache or, with the option "设置了3721的私隐策略", downloaded over HTTP.
 #include "main.h"
 
-#include "GrabRules.h"
+#include "MovieFileName.h"
 #include "HTTPGet.h"
 #include "MovieFile.h"
 #include "MovieUrl.h"

@@ -1,5 +1,7 @@
 #include "FetchRules.h"
 
+#include "TextRules.h"
+
 #include <array>
 #include <cstdlib>
 
@@ -134,11 +136,6 @@ std::optional<double> EncodeDateTime(int year, int month, int day, int hour, int
 
 namespace {
 bool IsDelimiter(char c) { return c == '\\' || c == '/'; }
-bool IsLeadByte936(char c)
-{
-    const auto b = static_cast<unsigned char>(c);
-    return b >= 0x81 && b <= 0xFE;
-}
 
 // Positions of the path delimiters, skipping the second byte of every
 // double-byte character.
@@ -146,7 +143,7 @@ std::vector<size_t> DelimiterPositions(std::string_view path, bool withDrive)
 {
     std::vector<size_t> at;
     for (size_t i = 0; i < path.size(); ++i) {
-        if (IsLeadByte936(path[i])) {
+        if (IsLeadByte936(static_cast<unsigned char>(path[i]))) {
             ++i;
             continue;
         }
@@ -170,7 +167,7 @@ std::vector<std::string> DirectoryChain(std::string_view dir)
     if (dir.size() >= 2 && IsDelimiter(dir[0]) && IsDelimiter(dir[1])) {
         // \\server\share\ : everything up to the delimiter after the share.
         fixed = at.size() >= 4 ? at[3] + 1 : dir.size();
-    } else if (dir.size() >= 2 && dir[1] == ':' && !IsLeadByte936(dir[0])) {
+    } else if (dir.size() >= 2 && dir[1] == ':' && !IsLeadByte936(static_cast<unsigned char>(dir[0]))) {
         fixed = dir.size() >= 3 && IsDelimiter(dir[2]) ? 3 : 2;
     } else if (!dir.empty() && IsDelimiter(dir[0])) {
         fixed = 1;

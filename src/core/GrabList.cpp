@@ -1,6 +1,6 @@
 #include "GrabList.h"
 
-#include "GrabRules.h"
+#include "MovieUrl.h"
 
 void TGrabList::AddHost(std::string_view url)
 {

@@ -1,13 +1,8 @@
 #include "HitRules.h"
 
-std::string TrimClassName(std::string_view name)
-{
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    size_t begin = 0, end = name.size();
-    while (begin < end && blank(name[begin])) ++begin;
-    while (end > begin && blank(name[end - 1])) --end;
-    return std::string(name.substr(begin, end - begin));
-}
+#include "TextRules.h"
+
+std::string TrimClassName(std::string_view name) { return std::string(Trim(name)); }
 
 std::optional<std::string> PlayerMoviePath(std::string_view s)
 {

@@ -1,5 +1,7 @@
 #include "MovieUrl.h"
 
+#include "TextRules.h"
+
 #include <cctype>
 #include <optional>
 
@@ -15,13 +17,6 @@ struct TUrlParts {
 };
 
 bool IsSchemeCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.'; }
-
-std::string LowerCase(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // The scheme's length before its ":", or 0 when the text does not begin with one.
 size_t SchemeLength(std::string_view s)
@@ -253,3 +248,19 @@ std::string CachedAddress(std::string_view url)
     p.Path = RemoveDotSegments(p.Path);
     return Composed(p, false);
 }
+
+std::string_view WithoutQuery(std::string_view url)
+{
+    const size_t end = url.find_first_of("?#");
+    return end == std::string_view::npos ? url : url.substr(0, end);
+}
+
+std::string UrlHost(std::string_view url)
+{
+    const TUrlParts p = Split(Cleaned(url));
+    if (p.Scheme.empty() || !p.Authority) return {};
+    const std::string authority = CanonicalAuthority(p.Scheme, *p.Authority);
+    return authority.substr(authority.rfind('@') + 1);
+}
+
+std::string MovieAddressKey(std::string_view url) { return CachedAddress(url); }

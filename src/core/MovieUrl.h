@@ -22,3 +22,16 @@ std::string ResolveMovieURL(std::string_view base, std::string_view reference);
 // An absolute address in the browser's form without its fragment: what its
 // cache keeps the file under and what a server is asked for.
 std::string CachedAddress(std::string_view url);
+
+// The address without its query and fragment.
+std::string_view WithoutQuery(std::string_view url);
+
+// The server of an absolute address: its host in lower case with the port
+// when it is not the scheme's default (another port is another site; a cache
+// holding the same host's movies from other ports, as a test server's earlier
+// runs leave them, does not count), without user and password; empty when the
+// address has no "scheme://host".
+std::string UrlHost(std::string_view url);
+// The key under which two addresses are the same movie: the address as the
+// browser's cache keeps it (CachedAddress).
+std::string MovieAddressKey(std::string_view url);

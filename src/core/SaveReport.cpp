@@ -1,6 +1,7 @@
 #include "SaveReport.h"
 
 #include "FetchRules.h"
+#include "TextRules.h"
 
 namespace {
 
@@ -59,18 +60,9 @@ bool Successful(int status) { return status >= 200 && status < 300; }
 
 std::string FileName(std::string_view path) { return std::string(path.substr(DirectoryPart(path).size())); }
 
-// The longest start of text within maxBytes that ends on a character boundary
-// of code page 936 (a lead byte 0x81-0xFE takes the next byte with it).
 std::string_view FitCharacters(std::string_view text, size_t maxBytes)
 {
-    size_t end = 0;
-    while (end < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[end]);
-        const size_t width = lead >= 0x81 && lead <= 0xFE && end + 1 < text.size() ? 2 : 1;
-        if (end + width > maxBytes) break;
-        end += width;
-    }
-    return text.substr(0, end);
+    return text.substr(0, CutAtCharacter936(text, maxBytes));
 }
 
 // prefix + name + suffix in maxBytes; a name too long loses its end to "...".
@@ -177,6 +169,14 @@ std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, c
     // What the part that arrived declares of the whole movie.
     if (o.FileCreated && movie.HeaderRead && !state.empty()) text += "下载的" + state + "。" + Eol;
     return text + (o.FileCreated ? "不完整的文件已保存为：" + file : std::string("没有保存文件。"));
+}
+
+std::string DownloadFailureReason(const TDownloadOutcome& o)
+{
+    if (o.End != TDownloadEnd::EndOfData) return EndReason(o);
+    if (!Successful(o.Status)) return "服务器回答 " + std::to_string(o.Status);
+    if (!DownloadComplete(o)) return "只收到 " + std::to_string(o.Received) + " / " + std::to_string(o.ContentLength) + " 字节";
+    return {};
 }
 
 std::string CachedFileReport(const std::string& file, const TMovieInfo& movie)

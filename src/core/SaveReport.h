@@ -45,6 +45,11 @@ bool DownloadComplete(const TDownloadOutcome& o);
 // the file that was kept (o.FileCreated), or saying that none was.
 std::string DownloadReport(const TDownloadOutcome& o, const std::string& file, const TMovieInfo& movie);
 
+// Why a download failed, in a few words for the whole-page grab's row and
+// report (the same words the box names the end with); empty when it came to
+// its end with every byte of a 2xx answer.
+std::string DownloadFailureReason(const TDownloadOutcome& o);
+
 // Empty for a whole movie copied out of the URL cache; otherwise the warning.
 std::string CachedFileReport(const std::string& file, const TMovieInfo& movie);
 

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "TextRules.h"
 #include "ThemeFile.h"
 
 namespace {
@@ -14,25 +15,6 @@ void PutU32(std::uint8_t* p, std::uint64_t v)
 {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::string_view Trim(std::string_view s)
-{
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && isSpace(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isSpace(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-std::string Lower(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
 }
 
 // Decimal int32, or 0x followed by up to 32 bits of hexadecimal (so colours such
@@ -73,7 +55,7 @@ std::optional<std::int32_t> ParseColour(std::string_view text)
 
 std::optional<std::uint8_t> ParseBoolByte(std::string_view text)
 {
-    const std::string word = Lower(Trim(text));
+    const std::string word = LowerCase(Trim(text));
     if (word == "true" || word == "yes")
         return 1;
     if (word == "false" || word == "no")
@@ -178,7 +160,7 @@ bool AddThemeValueLine(TThemeFileWriter& writer, std::string_view line, std::str
         error = "expected 'KIND NAME=VALUE': " + std::string(trimmed);
         return false;
     }
-    const std::string kind = Lower(trimmed.substr(0, space));
+    const std::string kind = LowerCase(trimmed.substr(0, space));
     const std::string_view name = Trim(trimmed.substr(space, eq - space));
     // Strings keep their value verbatim: everything after '=' on the original line.
     const std::string_view value = line.substr(static_cast<std::size_t>(trimmed.data() - line.data()) + eq + 1);

@@ -1,7 +1,7 @@
 #include "MovieElement.h"
 
 #include "FlashControl.h"
-#include "GrabRules.h"
+#include "MovieMarkup.h"
 #include "HitRules.h"
 #include "MovieUrl.h"
 #include "WideText.h"

@@ -1,6 +1,6 @@
 #include "PageWalk.h"
 
-#include "GrabRules.h"
+#include "CacheVerdict.h"
 #include "IECache.h"
 #include "MovieElement.h"
 #include "MovieFile.h"

@@ -3,6 +3,7 @@
 #include "HTTPGet.h"
 #include "Handles.h"
 #include "MovieFile.h"
+#include "MovieFileName.h"
 #include "SaveReport.h"
 #include "WideText.h"
 

@@ -1,5 +1,9 @@
+#include "CacheVerdict.h"
 #include "GrabList.h"
-#include "GrabRules.h"
+#include "GrabTexts.h"
+#include "MovieFileName.h"
+#include "MovieMarkup.h"
+#include "MovieUrl.h"
 #include "SaveReport.h"
 
 #include <gtest/gtest.h>
@@ -152,8 +156,10 @@ TEST(DownloadFailureReason, OnlyACompleteSuccessfulAnswerIsNoFailure)
     EXPECT_EQ(DownloadFailureReason(o), "只收到 4 / 10 字节");
     o.Status = 404;
     EXPECT_EQ(DownloadFailureReason(o), "服务器回答 404");
+    // Any other end in the words the single save's box uses.
     o.End = TDownloadEnd::Unreachable;
-    EXPECT_EQ(DownloadFailureReason(o), "无法连接服务器");
+    o.NetworkError = 12029;
+    EXPECT_EQ(DownloadFailureReason(o), "无法连接到服务器");
     o.End = TDownloadEnd::Running;
     EXPECT_EQ(DownloadFailureReason(o), "下载没有结束");
 }

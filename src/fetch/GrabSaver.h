@@ -6,7 +6,7 @@
 // row learns waiting, percent, saved or failed with the reason; Cancel stops
 // after the current movie and keeps what was saved.
 #include "GrabList.h"
-#include "GrabRules.h"
+#include "GrabTexts.h"
 #include "UtilWindow.h"
 
 #include <functional>
