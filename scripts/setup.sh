@@ -77,11 +77,14 @@ register_i386_emulator() {
 # that stops at its first match would fail the pipe when the writer is cut off.
 installed() { grep -q "install ok installed" <<<"$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)"; }
 
-# --probe-i386: can the i686 suites run here? Exit 0 if so; otherwise print
-# why not, in one line, and exit 1.
+# --probe-i386: can the i686 suites run here? Exit 0 if so, printing
+# "emulated" when 32-bit code runs through the emulator; otherwise print why
+# not, in one line, and exit 1.
 if [ "${1:-}" = --probe-i386 ]; then
     if ! host_runs_i386; then echo "this host cannot execute 32-bit x86 code"; exit 1; fi
     if ! installed wine32:i386; then echo "$WINE32_LINE (the set-up could not install it)"; exit 1; fi
+    # An entry in binfmt_misc comes before the kernel's own 32-bit loader.
+    if i386_entry; then echo emulated; fi
     exit 0
 fi
 

@@ -33,10 +33,23 @@ vk_log "native core tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 ctest --test-dir "$VK_BUILD/native" --output-on-failure --output-junit "$VK_BUILD/native/results/ctest.junit" || status=1
 vk_log "x86_64 tests under Wine (64-bit loader)"
 ctest --test-dir "$VK_BUILD/x86_64" --output-on-failure --output-junit "$VK_BUILD/x86_64/results/ctest.junit" --timeout 600 || status=1
-if i686_skip="$(vk_host_runs_i386)"; then
-    vk_log "i686 tests under Wine (32-bit loader)"
-    ctest --test-dir "$VK_BUILD/i686" --output-on-failure --output-junit "$VK_BUILD/i686/results/ctest.junit" --timeout 600 || status=1
+if i686_probe="$(vk_host_runs_i386)"; then
+    i686_args=()
+    if [ "$i686_probe" = emulated ] && [ "${VENDRAKE_I686_SUITES:-}" != all ]; then
+        # Emulated, every suite runs 20 to 300 times slower than natively. The
+        # two that start whole programs (about 7 minutes together) are left
+        # out: what differs in 32 bits, the hook library, the notification
+        # icon's record, the locks, exceptions through window procedures and
+        # the COM calls, the other suites exercise on their own.
+        i686_args=(-E '^(e2e_tests|western_tests)$')
+        echo "emulated by qemu-i386: e2e_tests and western_tests not run (VENDRAKE_I686_SUITES=all runs them)" \
+            >"$VK_BUILD/i686/results/SUBSET"
+    fi
+    vk_log "i686 tests under Wine (32-bit loader${i686_probe:+, $i686_probe})"
+    ctest --test-dir "$VK_BUILD/i686" --output-on-failure --output-junit "$VK_BUILD/i686/results/ctest.junit" \
+        --timeout 600 "${i686_args[@]}" || status=1
 else
+    i686_skip="$i686_probe"
     # The totals say it again, so a skip is never silent.
     vk_log "i686 tests skipped: $i686_skip (the i686 target was built)"
     mkdir -p "$VK_BUILD/i686/results"
