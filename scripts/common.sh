@@ -47,10 +47,26 @@ vk_start_xvfb() {
     vk_log "Xvfb did not start on :$n"; return 1
 }
 
+WINE32=/usr/lib/wine/wine
+
+# What the prefix's marker records: whether the 32-bit loader was there when
+# the prefix was made. A prefix made without it has no 32-bit system DLLs and
+# starts no 32-bit program ("could not load kernel32.dll, status c0000135").
+vk_prefix_kind() { if [ -x "$WINE32" ]; then echo "32-bit: yes"; else echo "32-bit: no"; fi; }
+
 # Creates the private prefix once, as a Wine virtual desktop: without it Wine
 # waits about 2 s for a window manager in every hide or destroy of a shown window.
+# Made anew when the 32-bit loader has come since.
 vk_prepare_prefix() {
-    [ -f "$WINEPREFIX/.vendrake-ready" ] && return 0
+    local marker="$WINEPREFIX/.vendrake-ready" kind
+    kind="$(vk_prefix_kind)"
+    if [ -f "$marker" ]; then
+        if [ "$(cat "$marker")" = "$kind" ] || [ "$kind" = "32-bit: no" ]; then return 0; fi
+        vk_log "the 32-bit loader is new since $WINEPREFIX was made: making it anew"
+        "$WINESERVER64" -k >/dev/null 2>&1 || true
+        "$WINESERVER64" -w >/dev/null 2>&1 || true
+        rm -rf "${WINEPREFIX:?}"
+    fi
     vk_log "creating Wine prefix $WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     "$WINE64" wineboot -i </dev/null >/dev/null 2>&1
@@ -58,7 +74,7 @@ vk_prepare_prefix() {
     "$WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f </dev/null >/dev/null 2>&1
     "$WINESERVER64" -k >/dev/null 2>&1 || true
     "$WINESERVER64" -w >/dev/null 2>&1 || true
-    touch "$WINEPREFIX/.vendrake-ready"
+    echo "$kind" >"$marker"
 }
 
 # A persistent server for the prefix, then the prefix's services started once

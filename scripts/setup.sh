@@ -45,15 +45,46 @@ host_runs_i386() {
     return $ok
 }
 
+# Where the host cannot execute 32-bit code itself, the kernel can hand such
+# programs to qemu's user-mode emulator: an entry in binfmt_misc for the i386
+# ELF header (flag F: the emulator is opened once, at registration). Debian's
+# package registers none for i386 on an amd64 host, so it is made here.
+BINFMT="${VENDRAKE_BINFMT_DIR:-/proc/sys/fs/binfmt_misc}"
+QEMU_I386=/usr/bin/qemu-i386-static
+I386_MAGIC='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
+I386_MASK='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
+
+# True when binfmt_misc has an entry for the i386 ELF header, whatever its name.
+i386_entry() { grep -qs "^magic 7f454c4601010100000000000000000002000300" "$BINFMT"/*; }
+
+# Mounts binfmt_misc when needed and registers the emulator unless an i386
+# entry is there; prints what it did in one line, or why it could not.
+register_i386_emulator() {
+    if i386_entry; then return 0; fi
+    if [ ! -e "$BINFMT/register" ] && ! $SUDO mount -t binfmt_misc binfmt_misc "$BINFMT" 2>/dev/null; then
+        echo "setup: WARNING: cannot mount binfmt_misc on $BINFMT: 32-bit code cannot be emulated here"
+        return 1
+    fi
+    if ! printf ':qemu-i386:M::%s:%s:%s:F' "$I386_MAGIC" "$I386_MASK" "$QEMU_I386" |
+            $SUDO tee "$BINFMT/register" >/dev/null 2>&1; then
+        echo "setup: WARNING: binfmt_misc refused the entry for $QEMU_I386: 32-bit code cannot be emulated here"
+        return 1
+    fi
+    echo "setup: this host cannot execute 32-bit x86 code: registered $QEMU_I386 for it (binfmt_misc)"
+}
+
 # The lists are read whole before grep looks at them: with pipefail, a grep -q
 # that stops at its first match would fail the pipe when the writer is cut off.
 installed() { grep -q "install ok installed" <<<"$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)"; }
 
-# --probe-i386: can the i686 suites run here? Exit 0 if so; otherwise print
-# why not, in one line, and exit 1.
+# --probe-i386: can the i686 suites run here? Exit 0 if so, printing
+# "emulated" when 32-bit code runs through the emulator; otherwise print why
+# not, in one line, and exit 1.
 if [ "${1:-}" = --probe-i386 ]; then
     if ! host_runs_i386; then echo "this host cannot execute 32-bit x86 code"; exit 1; fi
     if ! installed wine32:i386; then echo "$WINE32_LINE (the set-up could not install it)"; exit 1; fi
+    # An entry in binfmt_misc comes before the kernel's own 32-bit loader.
+    if i386_entry; then echo emulated; fi
     exit 0
 fi
 
@@ -70,6 +101,13 @@ retry() {
 }
 
 apt_update() { $SUDO apt-get update -qq; }
+# A list that stays broken leaves the others updated: go on with them.
+updated=0
+apt_update_once() {
+    [ $updated = 1 ] && return 0
+    updated=1
+    retry "apt-get update" apt_update || echo "setup: going on with the package lists as they are"
+}
 apt_install() { $SUDO apt-get install -y -qq --no-install-recommends "$@" >/dev/null; }
 
 # Installs the packages given; a batch that apt refuses is split, so one
@@ -95,9 +133,19 @@ for p in "${PACKAGES[@]}"; do
 done
 
 want_wine32=0
+if ! host_runs_i386; then
+    if ! installed qemu-user-static; then
+        export DEBIAN_FRONTEND=noninteractive
+        apt_update_once
+        retry "installing qemu-user-static" apt_install qemu-user-static ||
+            echo "setup: WARNING: could not install qemu-user-static: 32-bit code cannot be emulated here"
+    fi
+    if installed qemu-user-static; then register_i386_emulator || true; fi
+fi
 if host_runs_i386; then
     want_wine32=1
-    grep -qx i386 <<<"$(dpkg --print-foreign-architectures)" || $SUDO dpkg --add-architecture i386
+    # The i386 lists come with the next update, even when one was made for the emulator.
+    grep -qx i386 <<<"$(dpkg --print-foreign-architectures)" || { $SUDO dpkg --add-architecture i386; updated=0; }
     installed wine32:i386 || missing+=(wine32:i386)
 fi
 
@@ -105,8 +153,7 @@ failed=()
 if [ ${#missing[@]} -gt 0 ]; then
     echo "setup: installing ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    # A list that stays broken leaves the others updated: go on with them.
-    retry "apt-get update" apt_update || echo "setup: going on with the package lists as they are"
+    apt_update_once
     # The 32-bit Wine comes from the i386 lists, the first to break: the rest
     # goes in first and never waits for it.
     rest=()

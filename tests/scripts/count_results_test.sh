@@ -16,6 +16,16 @@ suite() {
         echo '</testsuite></testsuites>'
     } >"$WORK/$1/results/$2.xml"
 }
+# record TARGET NAME:STATUS...: ctest's record of the suites it ran.
+record() {
+    local target="$1" c
+    shift
+    {
+        echo '<testsuite>'
+        for c in "$@"; do echo "<testcase name=\"${c%:*}\" status=\"${c#*:}\"/>"; done
+        echo '</testsuite>'
+    } >"$WORK/$target/results/ctest.junit"
+}
 count() { OUT="$(python3 "$COUNT" "$WORK")"; RC=$?; }
 fresh() { rm -rf "${WORK:?}"/*; }
 
@@ -33,6 +43,16 @@ fresh; suite native core 3 0; suite i686 app 1 0
 count
 expect '[ $RC = 1 ]'
 expect 'grep -qx "x86_64: no results: its suites did not run" <<<"$OUT"'
+end_case
+
+start_case ASuiteThatCrashedOrNeverStartedCountsAsFailedByName
+fresh; suite native core 3 0; suite x86_64 app 2 0; suite x86_64 skin 1 1
+record x86_64 app:run skin:fail fetch:fail western:notrun
+echo "ran zelpo and app only: 32-bit code is emulated here" >"$WORK/x86_64/results/SUBSET"
+count
+expect '[ $RC = 1 ]'
+expect 'grep -qx "x86_64: 3 passed, 3 failed, 0 skipped (2 suites; failed without a report of it: fetch, western)" <<<"$OUT"'
+expect 'grep -qx "Total: 6 passed, 3 failed, 0 skipped; x86_64: ran zelpo and app only: 32-bit code is emulated here" <<<"$OUT"'
 end_case
 
 write_report CountResults "$XML"

@@ -53,6 +53,8 @@ SH
 # is written, as a long list of locales does on a real machine.
 printf '#!/bin/bash\necho zh_CN.utf8\nsleep 0.1\necho en_US.utf8\n' >"$FAKES/locale"
 printf '#!/bin/bash\nexec "$@"\n' >"$FAKES/sudo"
+# mount -t binfmt_misc binfmt_misc DIR: succeeds (DIR gets its register file) when $FAKE_MOUNT is ok.
+printf '#!/bin/bash\n[ "${FAKE_MOUNT:-}" = ok ] && mkdir -p "$4" && touch "$4/register"\n' >"$FAKES/mount"
 chmod +x "$FAKES"/*
 
 PACKAGES=($(sed -n '/^PACKAGES=(/,/)/p' "$SETUP" | tr -d '()' | sed 's/PACKAGES=//'))
@@ -62,6 +64,11 @@ run_setup() {
     export FAKE_STATE="$WORK/state.$RANDOM"
     mkdir -p "$FAKE_STATE"
     printf '%s\n' $1 >"$FAKE_STATE/installed"
+    rerun_setup
+}
+# Runs it again on the same fake machine.
+rerun_setup() {
+    export VENDRAKE_BINFMT_DIR="$FAKE_STATE/binfmt"
     OUT="$(PATH="$FAKES:$PATH" VENDRAKE_SETUP_PAUSE=0 VENDRAKE_SETUP_TRIES=3 bash "$SETUP" 2>&1)"
     RC=$?
     PROBE="$(PATH="$FAKES:$PATH" bash "$SETUP" --probe-i386)"
@@ -93,6 +100,21 @@ expect 'grep -q "ERROR: could not install curl$" <<<"$OUT"'
 expect '! installed curl && installed wine64 && installed cmake'
 expect '! installed wine32:i386'
 expect '[ $PROBE_RC = 1 ] && grep -q "cannot execute 32-bit" <<<"$PROBE"'
+end_case
+
+start_case AHostWithout32BitCodeGetsTheEmulatorRegisteredOnce
+FAKE_MOUNT=ok VENDRAKE_HOST_RUNS_I386=no run_setup "${PACKAGES[*]}"
+expect 'installed qemu-user-static'
+expect '[ "$(cat "$VENDRAKE_BINFMT_DIR/register")" = ":qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F" ]'
+expect 'grep -qx "setup: this host cannot execute 32-bit x86 code: registered /usr/bin/qemu-i386-static for it (binfmt_misc)" <<<"$OUT"'
+# What the kernel makes of it; the next run finds the entry and writes nothing.
+printf 'enabled\nmagic 7f454c4601010100000000000000000002000300\n' >"$VENDRAKE_BINFMT_DIR/qemu-i386"
+: >"$VENDRAKE_BINFMT_DIR/register"
+FAKE_MOUNT=ok VENDRAKE_HOST_RUNS_I386=no rerun_setup
+expect '[ ! -s "$VENDRAKE_BINFMT_DIR/register" ] && ! grep -q registered <<<"$OUT"'
+FAKE_MOUNT=no VENDRAKE_HOST_RUNS_I386=no run_setup "${PACKAGES[*]} qemu-user-static"
+expect 'grep -q "WARNING: cannot mount binfmt_misc on .*: 32-bit code cannot be emulated here" <<<"$OUT"'
+expect '[ $RC = 0 ] && grep -q "(32-bit host: no)" <<<"$OUT"'
 end_case
 
 start_case AMachineWithEverythingIsLeftAlone
