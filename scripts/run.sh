@@ -34,7 +34,10 @@ python3 "$VK_ROOT/tools/demo_server.py" "$DEMO" 3600 "$OUT/port" 2>"$OUT/server.
 VK_PIDS+=($!)
 for _ in $(seq 1 100); do [ -s "$OUT/port" ] && break; sleep 0.05; done
 PORT=$(cat "$OUT/port")
-PAGE="http://127.0.0.1:$PORT/index.html"
+# A page address with a "/" in its query and a BASE element naming the site's
+# root, as the pages of common site builders and content systems are: the
+# movie's "movies/sample.swf" is the root's, not the page's folder's.
+PAGE="http://127.0.0.1:$PORT/site/index.php?page=about/history"
 MOVIE_URL="http://127.0.0.1:$PORT/movies/sample.swf"
 vk_log "demo server on 127.0.0.1:$PORT serving $DEMO"
 
@@ -42,7 +45,7 @@ cd "$BIN"
 # The demo page, with the movie already in the URL cache as a browser would have
 # it, a second movie in an IFRAME, and a third only in the cache: the one the
 # first movie "loaded" at run time.
-"$WINE64" ./DemoPage.exe "$PAGE" "movies/sample.swf" --frame "http://127.0.0.1:$PORT/frame.html" \
+"$WINE64" ./DemoPage.exe "$PAGE" "movies/sample.swf" --base "/" --frame "http://127.0.0.1:$PORT/frame.html" \
     "movies/inner.swf" --prime-cache "$MOVIE_URL" "Z:$DEMO/movies/sample.swf" \
     --prime-cache "http://127.0.0.1:$PORT/movies/loaded.swf" "Z:$DEMO/movies/loaded.swf" \
     --seconds 3600 </dev/null >"$OUT/demopage.log" 2>&1 &

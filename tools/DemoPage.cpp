@@ -142,12 +142,12 @@ int main(int argc, char** argv)
 {
     if (argc < 3) {
         std::fprintf(stderr, "usage: DemoPage PAGE_URL MOVIE_PATH [--frame FRAME_URL FRAME_MOVIE_PATH] "
-                             "[--prime-cache MOVIE_URL FILE]... [--seconds N]\n");
+                             "[--base HREF] [--prime-cache MOVIE_URL FILE]... [--seconds N]\n");
         return 2;
     }
     int seconds = 600;
     std::vector<std::pair<std::string, std::string>> primes;  // URL, file
-    std::string frameUrl, frameMovie;
+    std::string frameUrl, frameMovie, base;
     int more = 0;
     for (int i = 3; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--prime-cache") && i + 2 < argc) {
@@ -158,6 +158,8 @@ int main(int argc, char** argv)
         } else if (!std::strcmp(argv[i], "--frame") && i + 2 < argc) {
             frameUrl = argv[++i];
             frameMovie = argv[++i];
+        } else if (!std::strcmp(argv[i], "--base") && i + 1 < argc) {
+            base = argv[++i];
         } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
             seconds = std::atoi(argv[++i]);
         }
@@ -174,6 +176,7 @@ int main(int argc, char** argv)
         options.screen = kPageRect;
         TFakePage page(options);
         page.SetUrl(Wide(argv[1]));
+        if (!base.empty()) page.AddBase(Wide(base.c_str()));  // as a site builder's pages have one
         TFakeItem movie = page.AddFlash(kMovieRect, Wide(argv[2]), true);
         if (!frameUrl.empty()) {
             const TFakeDocId inner = page.AddFrameDocument(Wide(frameUrl.c_str()));
