@@ -29,7 +29,7 @@ size_t SchemeLength(std::string_view s)
 
 bool IsWebScheme(std::string_view scheme) { return scheme == "http" || scheme == "https"; }
 
-// Takes off the part that begins at the first of the given marks, without the mark.
+// Takes off what follows the first mark, and the mark; nothing when there is none.
 std::optional<std::string> CutFrom(std::string& s, char mark)
 {
     const size_t at = s.find(mark);
