@@ -2,11 +2,12 @@
 
 #include "SaveReport.h"
 
-std::string GrabStatusText(size_t movies, int deniedFrames, int withoutSource)
+std::string GrabStatusText(size_t movies, int deniedFrames, int withoutSource, int cutLists, int maxItems)
 {
     std::string text = "找到 " + std::to_string(movies) + " 个Flash";
     if (deniedFrames > 0) text += "，" + std::to_string(deniedFrames) + " 个框架无法读取";
     if (withoutSource > 0) text += "，" + std::to_string(withoutSource) + " 个Flash元素没有地址";
+    if (cutLists > 0) text += "，网页元素太多，只查看了每类的前 " + std::to_string(maxItems) + " 个";
     return text;
 }
 

@@ -6,8 +6,9 @@
 #include <utility>
 #include <vector>
 
-// The status line below the list: how many movies, and what could not be read.
-std::string GrabStatusText(size_t movies, int deniedFrames, int withoutSource);
+// The status line below the list: how many movies, and what could not be read
+// (cutLists: lists of a page's elements read only to their first maxItems).
+std::string GrabStatusText(size_t movies, int deniedFrames, int withoutSource, int cutLists = 0, int maxItems = 0);
 
 // What the box at the end of a whole-page save says.
 struct TGrabSummary {

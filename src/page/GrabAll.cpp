@@ -2,6 +2,7 @@
 
 #include "Dialogs.h"
 #include "FrameDesign.h"
+#include "MovieElement.h"
 #include "WideText.h"
 
 #include <shlobj.h>
@@ -127,7 +128,7 @@ void TfrmGrabAll::ShowMovies(const TPageWalkResult& walk)
     lvMovies->Clear();
     for (const TGrabItem& item : items_)
         lvMovies->AddItem({item.Address, FoundText(item.Found), SizeText(item.Size), item.Cached() ? "有" : "无", ""});
-    lblStatus->SetText(GrabStatusText(items_.size(), walk.DeniedFrames, walk.WithoutSource));
+    lblStatus->SetText(GrabStatusText(items_.size(), walk.DeniedFrames, walk.WithoutSource, walk.CutLists, MaxCollectionItems));
     btnSave->SetEnabled(!items_.empty());
 }
 

@@ -52,10 +52,11 @@ std::optional<std::string> ControlMovieOf(IDispatch* element)
 
 }  // namespace
 
-void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visit)
+bool ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visit)
 {
-    if (!list) return;
-    const LONG count = std::min(DispatchCall(list, DISPID_IHTMLELEMENTCOLLECTION_LENGTH).Int(), MaxCollectionItems);
+    if (!list) return false;
+    const LONG length = DispatchCall(list, DISPID_IHTMLELEMENTCOLLECTION_LENGTH).Int();
+    const LONG count = std::min(length, MaxCollectionItems);
     for (LONG i = 0; i < count; ++i) {
         ComPtr<IDispatch> element;
         try {
@@ -63,8 +64,9 @@ void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visi
         } catch (const EOleError&) {
             continue;
         }
-        if (element && !visit(element.get())) return;
+        if (element && !visit(element.get())) return false;
     }
+    return length > count;
 }
 
 ComPtr<IDispatch> ElementsTagged(IDispatch* all, const std::string& tag)

@@ -48,8 +48,9 @@ constexpr LONG MaxCollectionItems = 1000;
 
 // Calls visit for each element of the collection (none when list is null), in
 // order, until it returns false or MaxCollectionItems were asked for; items
-// that cannot be had are passed over.
-void ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visit);
+// that cannot be had are passed over. True when the collection holds more
+// items than that bound let it visit.
+bool ForEachElement(IDispatch* list, const std::function<bool(IDispatch*)>& visit);
 
 // The elements of a document's "all" collection with one tag name; null when
 // there are none. Failing calls raise.

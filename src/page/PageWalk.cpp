@@ -68,7 +68,7 @@ void TPageWalk::WalkDocument(IDispatch* document, int depth)
 void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn found)
 {
     for (const std::string tag : {"OBJECT", "EMBED", "player"}) {
-        ForEachElement(ElementsTagged(all, tag).get(), [&](IDispatch* e) {
+        const bool cut = ForEachElement(ElementsTagged(all, tag).get(), [&](IDispatch* e) {
             try {
                 // The markup first: it is read late-bound, while the control's
                 // Movie costs a typed proxy per element (MovieElement.h).
@@ -84,16 +84,19 @@ void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn fou
             }
             return true;
         });
+        if (cut) ++result_.CutLists;
     }
 }
 
 void TPageWalk::WalkFrames(IDispatch* all, const std::string& base, int depth)
 {
-    for (const char* tag : {"IFRAME", "FRAME"})
-        ForEachElement(ElementsTagged(all, tag).get(), [&](IDispatch* frame) {
+    for (const char* tag : {"IFRAME", "FRAME"}) {
+        const bool cut = ForEachElement(ElementsTagged(all, tag).get(), [&](IDispatch* frame) {
             EnterFrame(frame, base, depth);
             return true;
         });
+        if (cut) ++result_.CutLists;
+    }
 }
 
 void TPageWalk::EnterFrame(IDispatch* frame, const std::string& base, int depth)

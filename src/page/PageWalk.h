@@ -20,6 +20,7 @@ struct TPageWalkResult {
     int DeniedFrames = 0;   // frames whose document could not be had
     int WithoutSource = 0;  // movie elements without an address, or that could not be read
     int Documents = 0;      // documents walked
+    int CutLists = 0;       // element lists longer than the walk reads (MaxCollectionItems)
 };
 
 class TPageWalk {

@@ -141,6 +141,7 @@ TEST(GrabStatusText, NamesOnlyWhatWasSkipped)
     EXPECT_EQ(GrabStatusText(3, 0, 0), "找到 3 个Flash");
     EXPECT_EQ(GrabStatusText(2, 1, 0), "找到 2 个Flash，1 个框架无法读取");
     EXPECT_EQ(GrabStatusText(0, 2, 1), "找到 0 个Flash，2 个框架无法读取，1 个Flash元素没有地址");
+    EXPECT_EQ(GrabStatusText(1000, 0, 0, 2, 1000), "找到 1000 个Flash，网页元素太多，只查看了每类的前 1000 个");
 }
 
 TEST(DownloadFailureReason, OnlyACompleteSuccessfulAnswerIsNoFailure)

@@ -132,7 +132,10 @@ TEST_F(PageWalk, FramesInsideFramesAreEnteredToABoundedDepthAndThePageItselfMust
     page_->BuildIn(0);
     page_->ClaimLength(1000000);
     const int itemsBefore = page_->Calls(TDomCall::Item);
-    EXPECT_EQ(TPageWalk().Run(page_->Document()).Movies.Items().size(), r.Movies.Items().size());
+    const TPageWalkResult claimed = TPageWalk().Run(page_->Document());
+    EXPECT_EQ(claimed.Movies.Items().size(), r.Movies.Items().size());
+    EXPECT_EQ(claimed.CutLists, 5) << "the page's OBJECT, EMBED, player, IFRAME and FRAME lists";
+    EXPECT_EQ(r.CutLists, 0);
     EXPECT_LE(page_->Calls(TDomCall::Item) - itemsBefore, 7 * MaxCollectionItems);
     page_->ClaimLength(-1);
 
