@@ -34,31 +34,6 @@ std::string_view LastSegment(std::string_view url)
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// The text with its %XX escapes decoded; nothing when one is not two hex digits.
-std::optional<std::string> PercentDecoded(std::string_view s)
-{
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '%') {
-            out += s[i];
-            continue;
-        }
-        const int high = i + 2 < s.size() ? HexValue(s[i + 1]) : -1, low = high < 0 ? -1 : HexValue(s[i + 2]);
-        if (low < 0) return std::nullopt;
-        out += static_cast<char>(high * 16 + low);
-        i += 2;
-    }
-    return out;
-}
-
 bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 // Well-formed UTF-8: no stray continuation byte, no sequence cut short, no

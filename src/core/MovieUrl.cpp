@@ -63,9 +63,7 @@ TUrlParts Split(std::string_view text)
 // dropped, tabs and line breaks inside it taken out.
 std::string Cleaned(std::string_view reference)
 {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-    while (!reference.empty() && blank(reference.front())) reference.remove_prefix(1);
-    while (!reference.empty() && blank(reference.back())) reference.remove_suffix(1);
+    reference = Trim(reference);
     std::string out;
     out.reserve(reference.size());
     for (char c : reference)
@@ -146,11 +144,16 @@ TUrlParts Target(const TUrlParts& base, TUrlParts r)
     return t;
 }
 
-bool IsEscape(std::string_view s)
+int HexValue(char c)
 {
-    return s.size() >= 3 && s[0] == '%' && std::isxdigit(static_cast<unsigned char>(s[1])) &&
-           std::isxdigit(static_cast<unsigned char>(s[2]));
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
+
+// s begins with "%" and two hex digits.
+bool IsEscape(std::string_view s) { return s.size() >= 3 && s[0] == '%' && HexValue(s[1]) >= 0 && HexValue(s[2]) >= 0; }
 
 // The host in lower case (user and password as written), without the
 // scheme's default port or an empty one.
@@ -234,7 +237,7 @@ TUrlParts ReferenceParts(std::string_view reference, const std::string& baseSche
 
 std::string ResolveMovieURL(std::string_view base, std::string_view reference)
 {
-    if (Cleaned(base).empty() || Cleaned(reference).empty()) return {};
+    if (Trim(base).empty() || Trim(reference).empty()) return {};
     TUrlParts b = ReferenceParts(base, {});
     b.Path = RemoveDotSegments(b.Path);  // a page's own address may hold them too
     return Composed(Target(b, ReferenceParts(reference, b.Scheme)), true);
@@ -264,3 +267,18 @@ std::string UrlHost(std::string_view url)
 }
 
 std::string MovieAddressKey(std::string_view url) { return CachedAddress(url); }
+
+std::optional<std::string> PercentDecoded(std::string_view s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '%') {
+            out += s[i];
+            continue;
+        }
+        if (!IsEscape(s.substr(i))) return std::nullopt;
+        out += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+        i += 2;
+    }
+    return out;
+}

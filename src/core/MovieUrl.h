@@ -2,6 +2,7 @@
 // How the program reads a movie's address the way the browser does: one
 // resolver for the single save, the whole-page grab and the frame follow-up,
 // after RFC 3986 section 5 with the browser's own leniencies.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,10 @@ std::string ResolveMovieURL(std::string_view base, std::string_view reference);
 // An absolute address in the browser's form without its fragment: what its
 // cache keeps the file under and what a server is asked for.
 std::string CachedAddress(std::string_view url);
+
+// The text with its %XX escapes decoded; nothing when a "%" is not followed by
+// two hex digits.
+std::optional<std::string> PercentDecoded(std::string_view s);
 
 // The address without its query and fragment.
 std::string_view WithoutQuery(std::string_view url);
