@@ -1,8 +1,12 @@
 // The main window's save flow: the movie the hit test found is resolved against
 // its page's base, the user picks a file (its name suggested from the address), and the movie is copied out of the URL
-// cache or, with the option "设置了3721的私隐策略", downloaded over HTTP.
+// cache or, with the option "设置了3721的私隐策略", downloaded over HTTP. With the
+// dialog's second file type the movie is saved complete instead: a folder with
+// every file it loads, its page and a record (BundleSaver.h).
 #include "main.h"
 
+#include "BundleSaver.h"
+#include "MovieElement.h"
 #include "MovieFileName.h"
 #include "HTTPGet.h"
 #include "MovieFile.h"
@@ -51,10 +55,60 @@ void TfrmMain::SaveMovie()
     SaveDialog1->Title = Hit.MoviePath;
     SaveDialog1->FileName = ToWide(SuggestedFileName(ToNarrow(ToWide(MovieURL), CP_UTF8)), CP_UTF8);
     if (!SaveDialog1->Execute()) return;
+    if (SaveDialog1->FilterIndex == SaveCompleteFilter) {
+        SaveComplete();
+        return;
+    }
     if (cbFor3721->Checked())
         DownloadMovie();
     else
         CopyMovieFromCache();
+}
+
+// The folder is named as the user named the file, without its extension,
+// beside it; its leading page takes the file's name.
+void TfrmMain::SaveComplete()
+{
+    const std::wstring& chosen = SaveDialog1->FileName;
+    const size_t slash = chosen.find_last_of(L"\\/");
+    const std::wstring parent = slash == std::wstring::npos ? std::wstring() : chosen.substr(0, slash + 1);
+    std::wstring name = chosen.substr(parent.size());
+    const size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos && dot > 0) name.erase(dot);
+    TBundleSource source{Hit.DocumentURL.empty() ? Hit.PageURL : Hit.DocumentURL, Hit.PageURL, MovieURL,
+                         ElementMarkup(Hit.MovieElement.get())};
+    TBundleOptions options;
+    options.DownloadMovie = options.DownloadReferences = cbFor3721->Checked();
+    auto saver = std::make_unique<TBundleSaver>(std::move(source), parent, name, name + L".htm", options);
+    TBundleSaver* s = saver.get();
+    s->OnDone = [this, s] { PostMessageA(Handle(), WM_BUNDLEDONE, 0, reinterpret_cast<LPARAM>(s)); };
+    bundles_.push_back(std::move(saver));
+    SetTrayTip("正在完整保存Flash动画……");
+    s->Start();
+}
+
+// Posted by a saver at its end: it is freed here, outside its own handler.
+void TfrmMain::BundleDone(LPARAM saver)
+{
+    const auto found = std::find_if(bundles_.begin(), bundles_.end(), [saver](const auto& b) {
+        return reinterpret_cast<LPARAM>(b.get()) == saver;
+    });
+    if (found == bundles_.end()) return;
+    const std::unique_ptr<TBundleSaver> bundle = std::move(*found);
+    bundles_.erase(found);
+    if (bundles_.empty() && downloads_.empty()) SetTrayTip(ProductCaption);
+    if (!bundle->MovieSaved()) {
+        const std::string reason = bundle->Failure().empty() ? "没有找到" : bundle->Failure();
+        ShowMessage("无法完整保存Flash动画：" + reason);
+        return;
+    }
+    const TBundleRecord& record = bundle->Record();
+    const TMovieInfo movie = record.Files.front().Movie.value_or(TMovieInfo{});
+    std::wstring folder = bundle->Folder();
+    if (!folder.empty()) folder.pop_back();  // the balloon names the folder itself
+    Beep(kSavedBeep);
+    ShowTrayBalloon(SavedBundleBalloon(ToNarrow(folder), record.Files.size(), record.Missing.size(),
+                                       !record.Cuts.empty(), movie, BalloonTitleMax, BalloonTextMax));
 }
 
 void TfrmMain::DownloadMovie()

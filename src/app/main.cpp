@@ -77,7 +77,7 @@ void TfrmMain::BuildMenu()
     SaveDialog1 = new TSaveDialog(this);  // components below are owned by the form
     SaveDialog1->SetName("SaveDialog1");
     SaveDialog1->DefaultExt = ".swf";
-    SaveDialog1->Filter = "Flash File(*.swf)|*.swf";
+    SaveDialog1->Filter = "Flash File(*.swf)|*.swf|Flash动画，完整 (*.htm)|*.htm";
     IECache1 = new TIECache(this);
     IECache1->SetName("IECache1");
     IECache1->SetFilterOptions(
@@ -279,6 +279,10 @@ void TfrmMain::WndProc(TMessage& m)
     }
     if (m.Msg == WM_SAVEREPORT) {
         ShowSaveReports();
+        return;
+    }
+    if (m.Msg == WM_BUNDLEDONE) {
+        BundleDone(m.LParam);
         return;
     }
     // A second start of the program asks for the window instead of running.

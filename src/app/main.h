@@ -4,6 +4,7 @@
 // browser, the save dialog) and turns each hook report into a caption update and
 // a hit test. After start it shrinks into the bottom-right corner and leaves the
 // taskbar; the notification-area icon brings it back.
+#include "BundleSaver.h"
 #include "Dialogs.h"
 #include "ExtCtrls.h"
 #include "FollowFrame.h"
@@ -31,6 +32,8 @@ class TMFHttpGet;
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 0x20;  // 0x420, the icon's callback message
 constexpr UINT TrayIconId = 200;
 constexpr UINT WM_SAVEREPORT = WM_APP + 0x21;  // posted when a finished download has news for the user
+constexpr UINT WM_BUNDLEDONE = WM_APP + 0x22;  // posted by a complete save at its end; lParam: the saver
+constexpr int SaveCompleteFilter = 2;          // the save dialog's file type "Flash动画，完整 (*.htm)"
 constexpr int DesignedHeightCut = 118;
 // The balloon's title and text fields, less their terminating zero.
 constexpr size_t BalloonTitleMax = std::size(NOTIFYICONDATAW{}.szInfoTitle) - 1;
@@ -133,6 +136,8 @@ protected:
 private:
     void BuildLayout();
     void DownloadMovie();
+    void SaveComplete();
+    void BundleDone(LPARAM saver);
     void CopyMovieFromCache();
     void BuildMenu();
     void HookReport();
@@ -160,6 +165,7 @@ private:
     };
     std::vector<TDownloadWatch> downloads_;  // the downloads still running
     std::vector<std::string> saveReports_;   // boxes waiting for WM_SAVEREPORT
+    std::vector<std::unique_ptr<TBundleSaver>> bundles_;  // the complete saves still running
 };
 
 // The major version of the running shell (shell32's DllGetVersion; 4 without it).

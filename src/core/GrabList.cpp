@@ -10,12 +10,13 @@ void TGrabList::AddHost(std::string_view url)
 
 bool TGrabList::HostWanted(std::string_view url) const { return hosts_.count(UrlHost(url)) != 0; }
 
-bool TGrabList::AddElement(const std::string& address, TFoundIn found)
+bool TGrabList::AddElement(const std::string& address, TFoundIn found, TMovieOrigin origin)
 {
     if (!byKey_.emplace(MovieAddressKey(address), items_.size()).second) return false;
     TGrabItem item;
     item.Address = address;
     item.Found = found;
+    item.Origin = std::move(origin);
     items_.push_back(std::move(item));
     return true;
 }
@@ -34,5 +35,5 @@ void TGrabList::AddCacheEntry(const std::string& url, const std::string& file, i
     }
     if (!isMovie) return;
     byKey_.emplace(MovieAddressKey(url), items_.size());
-    items_.push_back(TGrabItem{url, TFoundIn::CacheOnly, file, size});
+    items_.push_back(TGrabItem{url, TFoundIn::CacheOnly, file, size, page_});
 }

@@ -13,11 +13,19 @@
 
 enum class TFoundIn { Page, Frame, CacheOnly };
 
+// The page a movie was found in, for a complete save.
+struct TMovieOrigin {
+    std::string PageAddress;  // the document's own address
+    std::string PageBase;     // what its addresses resolve against
+    std::string Markup;       // the element's outer HTML; empty for a movie only the cache has
+};
+
 struct TGrabItem {
     std::string Address;    // absolute
     TFoundIn Found = TFoundIn::Page;
     std::string CacheFile;  // the cached copy; empty when there is none
     int64_t Size = -1;      // bytes, -1 when not known
+    TMovieOrigin Origin;
     bool Cached() const { return !CacheFile.empty(); }
 };
 
@@ -27,8 +35,10 @@ public:
     void AddHost(std::string_view url);
     bool HostWanted(std::string_view url) const;
 
+    // The page's own document: the origin of the movies only the cache has.
+    void SetPage(TMovieOrigin page) { page_ = std::move(page); }
     // A movie element; false when its address is already listed.
-    bool AddElement(const std::string& address, TFoundIn found);
+    bool AddElement(const std::string& address, TFoundIn found, TMovieOrigin origin = {});
     // Whether the address has a row already.
     bool Listed(std::string_view url) const;
     // One cache entry of a wanted host: it is the cached copy of a listed movie
@@ -39,6 +49,7 @@ public:
 
 private:
     std::set<std::string> hosts_;
+    TMovieOrigin page_;
     std::vector<TGrabItem> items_;
     std::unordered_map<std::string, size_t> byKey_;  // MovieAddressKey -> index into items_
 };

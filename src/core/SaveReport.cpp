@@ -201,6 +201,16 @@ TBalloonText SavedMovieBalloon(std::string_view path, const TMovieInfo& movie, s
     return {FitName("已保存 ", FileName(path), "", titleMax), std::string(FitCharacters(MovieSummary(movie), textMax))};
 }
 
+TBalloonText SavedBundleBalloon(std::string_view folder, size_t files, size_t missing, bool cut,
+                                const TMovieInfo& movie, size_t titleMax, size_t textMax)
+{
+    std::string text = std::to_string(files) + " 个文件";
+    if (missing) text += ", " + std::to_string(missing) + " 个没有找到";
+    if (cut) text += ", 已达上限";
+    text += "\r\n" + MovieSummary(movie);
+    return {FitName("已完整保存 ", FileName(folder), "", titleMax), std::string(FitCharacters(text, textMax))};
+}
+
 std::string DownloadTipText(std::string_view path, bool lengthKnown, int64_t contentLength, int64_t received,
                             size_t maxBytes)
 {

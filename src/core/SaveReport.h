@@ -35,6 +35,7 @@ struct TDownloadOutcome {
     int64_t ContentLength = 0;
     int64_t Received = 0;
     bool FileCreated = false;   // the target file was made (or emptied) for this download
+    std::string ContentType;    // the answer's Content-Type; empty when it had none
 };
 
 // The end of data, with every announced byte.
@@ -65,6 +66,11 @@ struct TBalloonText {
 };
 TBalloonText SavedMovieBalloon(std::string_view path, const TMovieInfo& movie, size_t titleMax = 63,
                                size_t textMax = 255);
+
+// The balloon after a complete save: "已完整保存 NAME" (the folder) over
+// "N 个文件" with ", M 个没有找到" and ", 已达上限" when so, then the movie's summary.
+TBalloonText SavedBundleBalloon(std::string_view folder, size_t files, size_t missing, bool cut,
+                                const TMovieInfo& movie, size_t titleMax = 63, size_t textMax = 255);
 
 // "下载 NAME: P%" (or the bytes received when the length is not known), NAME
 // the file name without its folder, shortened to fit maxBytes (the tip field

@@ -156,7 +156,8 @@ bool XF_GetThread::Fail(TDownloadEnd reason, DWORD error)
 
 TDownloadOutcome XF_GetThread::Outcome() const
 {
-    return TDownloadOutcome{end_, statusCode_, networkError_, lengthKnown_, contentLength_, received_, fileCreated_};
+    return TDownloadOutcome{end_,      statusCode_, networkError_, lengthKnown_,
+                            contentLength_, received_, fileCreated_, contentType_};
 }
 
 bool XF_GetThread::Download()
@@ -242,6 +243,7 @@ bool XF_GetThread::Download()
     // and that no file was kept, and one failure is one box.
     if (!QueryHeader(Slot(request_), HTTP_QUERY_CONTENT_TYPE) || Terminated())
         return Fail(TDownloadEnd::NoContentType);
+    contentType_ = buffer_;
 
     if (QueryHeader(Slot(request_), HTTP_QUERY_CONTENT_LENGTH)) {
         const std::optional<int32_t> length = ParseDecimal(buffer_);

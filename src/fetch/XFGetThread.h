@@ -97,6 +97,7 @@ private:
     int contentLength_ = 0;
     bool lengthKnown_ = false;
     bool fileCreated_ = false;
+    std::string contentType_;  // the answer's Content-Type, once read
     int statusCode_ = 0;
     TDownloadEnd end_ = TDownloadEnd::Running;
     DWORD networkError_ = 0;

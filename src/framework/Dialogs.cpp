@@ -62,7 +62,7 @@ bool TSaveDialog::Execute()
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = Owner ? Owner : GetActiveWindow();
     ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = 1;
+    ofn.nFilterIndex = static_cast<DWORD>(FilterIndex);
     ofn.lpstrFile = name;
     ofn.nMaxFile = MAX_PATH;
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
@@ -71,5 +71,6 @@ bool TSaveDialog::Execute()
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT;
     if (!GetSaveFileNameW(&ofn)) return false;
     FileName = name;
+    FilterIndex = static_cast<int>(ofn.nFilterIndex);
     return true;
 }

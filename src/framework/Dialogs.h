@@ -39,6 +39,7 @@ public:
 
     std::string DefaultExt;  // a leading dot is dropped, as GetSaveFileNameW wants it
     std::string Filter;      // "Text|pattern|Text|pattern"
+    int FilterIndex = 1;     // the file type shown first, from 1; Execute leaves the user's choice
     std::wstring FileName;
     std::string Title;
     HWND Owner = nullptr;

@@ -30,8 +30,17 @@ std::string OuterHTML(IHTMLElement* e)
     return WideToAnsi(html.get());
 }
 
-// What the movie's address resolves against: the page's base.
-std::string PageBase(IHTMLDocument2* d) { return DocumentBase(d, DocumentAddress(d)); }
+// The movie the toolbar now saves. Written together, movie first: a failing
+// read of the page's address leaves the older page in place.
+void RememberMovie(THitState& s, const std::string& path, IHTMLElement* e, IHTMLDocument2* d)
+{
+    s.MoviePath = path;
+    e->AddRef();  // an element is a dispatch object: no call into the page's process
+    s.MovieElement = ComPtr<IDispatch>::Attach(e);
+    const std::string address = DocumentAddress(d);
+    s.PageURL = DocumentBase(d, address);  // what the movie's address resolves against
+    s.DocumentURL = address;
+}
 
 bool InsideHalfOpen(const RECT& r, POINT p)
 {
@@ -72,8 +81,7 @@ bool PlayerTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POI
     if (toolbar && host.TransParentChecked()) {
         toolbar->PlaceToolbar(true, W, C);
         THitState& s = host.HitState();
-        s.MoviePath = *path;
-        s.PageURL = PageBase(D);
+        RememberMovie(s, *path, E, D);
     }
     return true;
 }
@@ -86,10 +94,7 @@ void FlashTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POIN
     const auto movie = MovieOfElement(E, TMovieSource::Control);
     if (!movie || movie->empty()) return;
     if (TfrmGet* toolbar = host.Toolbar()) toolbar->PlaceToolbar(host.TransParentChecked(), W, C);
-    // Written together, movie first; a failing URL leaves the older PageURL.
-    THitState& s = host.HitState();
-    s.MoviePath = *movie;
-    s.PageURL = PageBase(D);
+    RememberMovie(host.HitState(), *movie, E, D);
 }
 
 void InspectUnguarded(IPageHost& host, int x, int y)

@@ -94,6 +94,16 @@ std::string DocumentBase(IDispatch* document, const std::string& documentUrl)
     return base.empty() ? documentUrl : base;
 }
 
+std::string ElementMarkup(IDispatch* element)
+{
+    if (!element) return {};
+    try {
+        return DispatchCall(element, DISPID_IHTMLELEMENT_OUTERHTML).Text();
+    } catch (const EOleError&) {
+        return {};
+    }
+}
+
 std::string ElementTagName(IDispatch* element) { return DispatchCall(element, DISPID_IHTMLELEMENT_TAGNAME).Text(); }
 
 std::optional<std::string> MarkupMovieOf(IDispatch* element, const std::string& tag)

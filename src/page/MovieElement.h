@@ -64,5 +64,9 @@ std::string DocumentAddress(IDispatch* document);
 // address; the document's address when it has none or it cannot be read.
 std::string DocumentBase(IDispatch* document, const std::string& documentUrl);
 
+// The element's outer HTML, as the browser writes it; empty when it cannot be
+// read (the page is gone).
+std::string ElementMarkup(IDispatch* element);
+
 // The element's tag name as an 8-bit string; failing calls raise.
 std::string ElementTagName(IDispatch* element);

@@ -61,11 +61,12 @@ void TPageWalk::WalkDocument(IDispatch* document, int depth)
     ++result_.Documents;
     const ComPtr<IDispatch> all = DispatchCall(document, DISPID_IHTMLDOCUMENT2_ALL).Object();
     if (!all) return;
-    WalkMovies(all.get(), base, depth == 0 ? TFoundIn::Page : TFoundIn::Frame);
+    if (depth == 0) result_.Movies.SetPage({address, base, {}});
+    WalkMovies(all.get(), {address, base, {}}, depth == 0 ? TFoundIn::Page : TFoundIn::Frame);
     WalkFrames(all.get(), base, depth);
 }
 
-void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn found)
+void TPageWalk::WalkMovies(IDispatch* all, const TMovieOrigin& page, TFoundIn found)
 {
     for (const std::string tag : {"OBJECT", "EMBED", "player"}) {
         const bool cut = ForEachElement(ElementsTagged(all, tag).get(), [&](IDispatch* e) {
@@ -74,11 +75,16 @@ void TPageWalk::WalkMovies(IDispatch* all, const std::string& base, TFoundIn fou
                 // Movie costs a typed proxy per element (MovieElement.h).
                 const auto movie = tag == "player" ? PlayerMovieOf(e) : MovieOfElement(e, TMovieSource::Markup, tag);
                 if (!movie) return true;
-                const std::string address = ResolveMovieURL(base, *movie);
-                if (address.empty())
+                const std::string address = ResolveMovieURL(page.PageBase, *movie);
+                if (address.empty()) {
                     ++result_.WithoutSource;
-                else
-                    result_.Movies.AddElement(address, found);
+                    return true;
+                }
+                if (result_.Movies.Listed(address)) return true;
+                // Its markup, for a complete save: one more call, for each movie only.
+                TMovieOrigin origin = page;
+                origin.Markup = ElementMarkup(e);
+                result_.Movies.AddElement(address, found, std::move(origin));
             } catch (const EOleError&) {
                 ++result_.WithoutSource;
             }

@@ -33,7 +33,7 @@ public:
 
 private:
     void WalkDocument(IDispatch* document, int depth);
-    void WalkMovies(IDispatch* all, const std::string& base, TFoundIn found);
+    void WalkMovies(IDispatch* all, const TMovieOrigin& page, TFoundIn found);
     void WalkFrames(IDispatch* all, const std::string& base, int depth);
     void EnterFrame(IDispatch* frame, const std::string& base, int depth);
     void WalkCache();
