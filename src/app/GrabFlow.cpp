@@ -45,6 +45,8 @@ void TfrmMain::A1Click(TObject*)
     auto* form = new TfrmGrabAll(this);  // owned by the main window; frees itself when closed
     form->ShowMovies(walk);
     form->SetFolder(DefaultGrabFolder(SaveDialog1->FileName));
+    form->SetComplete(SaveCompleteChosen, cbFor3721->Checked());
+    form->OnCompleteChosen = [this](bool complete) { SaveCompleteChosen = complete; };
     form->OnTip = [this](const std::string& tip) { SetTrayTip(tip.empty() ? std::string(ProductCaption) : tip); };
     form->Show();
 }

@@ -54,8 +54,10 @@ void TfrmMain::SaveMovie()
     if (MovieURL.empty()) return;
     SaveDialog1->Title = Hit.MoviePath;
     SaveDialog1->FileName = ToWide(SuggestedFileName(ToNarrow(ToWide(MovieURL), CP_UTF8)), CP_UTF8);
+    SaveDialog1->FilterIndex = SaveCompleteChosen ? SaveCompleteFilter : 1;
     if (!SaveDialog1->Execute()) return;
-    if (SaveDialog1->FilterIndex == SaveCompleteFilter) {
+    SaveCompleteChosen = SaveDialog1->FilterIndex == SaveCompleteFilter;
+    if (SaveCompleteChosen) {
         SaveComplete();
         return;
     }

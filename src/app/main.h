@@ -76,6 +76,9 @@ public:
     // What the hit test left: HitRect, LastWnd, PageURL, MoviePath.
     THitState Hit;
     std::string MovieURL;  // the save flow's resolved address
+    // The user's last choice between the movie alone and the movie complete,
+    // in the save dialog or the whole-page window; each starts with it.
+    bool SaveCompleteChosen = false;
 
     // The grab toolbar and the preview window, once they exist (not owned).
     void SetToolbar(TfrmGet* toolbar);

@@ -5,6 +5,7 @@
 #include "MovieFile.h"
 #include "MovieFileName.h"
 #include "SaveReport.h"
+#include "TextRules.h"
 #include "WideText.h"
 
 #include <windows.h>
@@ -13,6 +14,7 @@ namespace {
 
 constexpr UINT kContinue = WM_APP + 1;  // the next movie, outside any handler of the last one
 constexpr UINT kSave = WM_APP + 2;      // the current movie, once its row says it is being saved
+constexpr UINT kBundleEnded = WM_APP + 3;  // the current movie's complete save has ended
 
 // The folder and the files are wide, so a folder whose name code page 936
 // cannot hold serves as well as any; the names made from addresses are 936.
@@ -27,6 +29,8 @@ TGrabSaver::TGrabSaver(std::vector<TGrabItem> items, std::wstring folder)
               Continue();
           else if (msg == kSave)
               SaveCurrent();
+          else if (msg == kBundleEnded)
+              BundleEnded();
           else
               return false;
           return true;
@@ -44,6 +48,12 @@ TGrabSaver::~TGrabSaver()
     request_->Stop();
 }
 
+void TGrabSaver::SetComplete(bool complete, bool downloadReferences)
+{
+    complete_ = complete;
+    downloadReferences_ = downloadReferences;
+}
+
 void TGrabSaver::Start()
 {
     if (running_) return;
@@ -51,7 +61,11 @@ void TGrabSaver::Start()
     Post(kContinue);
 }
 
-void TGrabSaver::Cancel() { cancelled_ = true; }
+void TGrabSaver::Cancel()
+{
+    cancelled_ = true;
+    if (bundle_) bundle_->Cancel();  // it keeps what it has and writes its pages
+}
 
 void TGrabSaver::Post(UINT step) { PostMessageA(poster_.Handle(), step, 0, 0); }
 
@@ -86,6 +100,10 @@ void TGrabSaver::Continue()
 void TGrabSaver::SaveCurrent()
 {
     TGrabJob& job = jobs_[current_];
+    if (complete_) {
+        StartBundle(job);
+        return;
+    }
     job.File = ReserveFile(job.Item.Address);
     if (job.File.empty()) {
         job.State = TGrabState::Failed;
@@ -117,6 +135,41 @@ std::wstring TGrabSaver::ReserveFile(const std::string& address)
         if (h) return file;
         if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return {};
     }
+}
+
+// The folder is named after the movie's file, without ".swf"; the whole-page
+// grab downloads a movie the cache lacks, as it does saving movies alone.
+void TGrabSaver::StartBundle(TGrabJob& job)
+{
+    std::string name = SafeMovieFileName(job.Item.Address);
+    if (EndsWithNoCase(name, ".swf")) name.resize(name.size() - 4);
+    const TMovieOrigin& origin = job.Item.Origin;
+    TBundleSource source{origin.PageAddress, origin.PageBase, job.Item.Address, origin.Markup};
+    if (source.PageBase.empty()) source.PageBase = source.PageAddress;
+    TBundleOptions options;
+    options.DownloadMovie = true;
+    options.DownloadReferences = downloadReferences_;
+    bundle_ = std::make_unique<TBundleSaver>(std::move(source), folder_, ToWide(name), ToWide(name + ".htm"), options);
+    bundle_->OnDone = [this] { Post(kBundleEnded); };
+    bundle_->Start();
+}
+
+void TGrabSaver::BundleEnded()
+{
+    const std::unique_ptr<TBundleSaver> bundle = std::move(bundle_);
+    TGrabJob& job = jobs_[current_];
+    if (bundle->MovieSaved()) {
+        const TBundleFile& movie = bundle->Record().Files.front();
+        job.State = TGrabState::Saved;
+        job.File = bundle->LeadingPage();
+        job.FromCache = movie.FromCache;
+        job.MovieProblem = MovieStateText(movie.Movie.value_or(TMovieInfo{}));
+    } else {
+        job.State = TGrabState::Failed;
+        job.Reason = bundle->Failure().empty() ? "没有找到" : bundle->Failure();
+    }
+    Post(kContinue);
+    Changed(current_);
 }
 
 bool TGrabSaver::CopyFromCache(TGrabJob& job)

@@ -4,7 +4,10 @@
 // through the request object and worker of the single save. A name already
 // taken gets " (2)", " (3)", ...: no file is ever overwritten. Each movie's
 // row learns waiting, percent, saved or failed with the reason; Cancel stops
-// after the current movie and keeps what was saved.
+// after the current movie and keeps what was saved. Saving complete, each
+// movie gets a folder of its own instead, named after it, holding it with the
+// files it loads (BundleSaver.h).
+#include "BundleSaver.h"
 #include "GrabList.h"
 #include "GrabTexts.h"
 #include "UtilWindow.h"
@@ -37,6 +40,9 @@ public:
     TGrabSaver(const TGrabSaver&) = delete;
     TGrabSaver& operator=(const TGrabSaver&) = delete;
 
+    // Before Start: each movie in a folder of its own with every file it loads;
+    // downloadReferences: the files the cache lacks are downloaded.
+    void SetComplete(bool complete, bool downloadReferences);
     void Start();
     void Cancel();
     bool Running() const { return running_; }
@@ -57,6 +63,8 @@ private:
     void DownloadProgress(int contentLength, int received, bool lengthKnown);
     void DownloadEnded(TMFHttpGet* request);
     std::wstring ReserveFile(const std::string& address);
+    void StartBundle(TGrabJob& job);
+    void BundleEnded();
     void Changed(size_t job);
 
     std::vector<TGrabJob> jobs_;
@@ -66,5 +74,8 @@ private:
     bool running_ = false;
     bool cancelled_ = false;
     TMFHttpGet* request_ = nullptr;  // not owned: it frees itself after its end
+    bool complete_ = false;
+    bool downloadReferences_ = false;
+    std::unique_ptr<TBundleSaver> bundle_;  // the current movie's, saving complete
     TUtilWindow poster_;
 };

@@ -97,6 +97,22 @@ void TfrmGrabAll::BuildLayout()
     btnNone = button("btnNone", {90, 366, 75, 25}, "全不选(&N)", 3, &TfrmGrabAll::btnNoneClick);
     btnSave = button("btnSave", {434, 366, 75, 25}, "保存(&S)", 4, &TfrmGrabAll::btnSaveClick);
     btnCancel = button("btnCancel", {515, 366, 75, 25}, "取消(&C)", 5, &TfrmGrabAll::btnCancelClick);
+
+    cbComplete = new TsuiCheckBox(this);
+    cbComplete->SetName("cbComplete");
+    cbComplete->SetParent(suiForm1);
+    cbComplete->SetUIStyle(TsuiUIStyle::MacOS);
+    cbComplete->SetBounds(176, 368, 250, 21);
+    cbComplete->SetCaption("完整保存（连同动画运行时载入的文件）");
+    cbComplete->SetAutoSize(true);
+    cbComplete->SetTabStop(true);
+    cbComplete->SetTabOrder(6);
+}
+
+void TfrmGrabAll::SetComplete(bool complete, bool downloadReferences)
+{
+    cbComplete->SetChecked(complete);
+    downloadReferences_ = downloadReferences;
 }
 
 std::string TfrmGrabAll::FoundText(TFoundIn found)
@@ -166,6 +182,7 @@ void TfrmGrabAll::btnNoneClick(TObject*)
 void TfrmGrabAll::SetButtonsForSaving(bool saving)
 {
     for (TsuiButton* b : {btnFolder, btnAll, btnNone, btnSave}) b->SetEnabled(!saving);
+    cbComplete->SetEnabled(!saving);
 }
 
 void TfrmGrabAll::btnSaveClick(TObject*)
@@ -189,6 +206,8 @@ void TfrmGrabAll::btnSaveClick(TObject*)
         return;
     }
     saver_ = std::make_unique<TGrabSaver>(std::move(chosen), folder_);
+    saver_->SetComplete(cbComplete->Checked(), downloadReferences_);
+    if (OnCompleteChosen) OnCompleteChosen(cbComplete->Checked());
     saver_->OnJob = [this](size_t job) { JobChanged(job); };
     saver_->OnDone = [this] { SavingDone(); };
     SetButtonsForSaving(true);

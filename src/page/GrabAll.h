@@ -31,6 +31,7 @@ public:
     TsuiButton* btnNone = nullptr;
     TsuiButton* btnSave = nullptr;
     TsuiButton* btnCancel = nullptr;
+    TsuiCheckBox* cbComplete = nullptr;
 
     // Fills the list from a walk's result.
     void ShowMovies(const TPageWalkResult& walk);
@@ -38,6 +39,13 @@ public:
     void SetFolder(const std::wstring& folder);
     bool Saving() const { return saver_ && saver_->Running(); }
     const TGrabSaver* Saver() const { return saver_.get(); }
+
+    // Saving complete: each movie in a folder with every file it loads. The
+    // box starts as the user left it last; downloadReferences: files the cache
+    // lacks are downloaded (the main window's download option).
+    void SetComplete(bool complete, bool downloadReferences);
+    // The user started saving with the box as it now is.
+    std::function<void(bool complete)> OnCompleteChosen;
 
     // The notification-area tip while saving; empty text: the tip goes back.
     std::function<void(const std::string& tip)> OnTip;
@@ -63,6 +71,7 @@ private:
     std::vector<int> rowOfJob_;  // list row of each job of the saver
     std::unique_ptr<TGrabSaver> saver_;
     std::wstring folder_;
+    bool downloadReferences_ = false;
     bool closeWhenDone_ = false;
 };
 
