@@ -7,7 +7,9 @@
 # the toolbar and choose a file. With no DISPLAY it runs on a private Xvfb and
 # does that itself, once through the URL cache and once by download (the
 # option "设置了3721的私隐策略"), checks each saved file against the served
-# movie, saves screenshots and ends everything.
+# movie, saves screenshots and ends everything; then it saves the movie
+# complete (the dialog's second file type) and checks the folder: the movie,
+# the files it loads at run time and the record.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 set -e
@@ -26,7 +28,7 @@ interactive=0
 [ $interactive = 0 ] && vk_start_xvfb
 vk_start_wine
 mkdir -p "$OUT"
-rm -f "$OUT"/*
+rm -rf "${OUT:?}"/*  # a complete save leaves a folder
 
 # The web server: 127.0.0.1 only, ends by itself after an hour at most.
 rm -f "$OUT/port"
@@ -45,9 +47,15 @@ cd "$BIN"
 # The demo page, with the movie already in the URL cache as a browser would have
 # it, a second movie in an IFRAME, and a third only in the cache: the one the
 # first movie "loaded" at run time.
+# The movie's settings, the second movie it loads, the picture that one shows
+# and the video its FlashVars name are in the cache too, as the browser that
+# played it would have them.
+LOADS=(settings.xml movies/second.swf images/photo.png movies/videos/intro.flv)
+primes=()
+for f in "${LOADS[@]}"; do primes+=(--prime-cache "http://127.0.0.1:$PORT/$f" "Z:$DEMO/$f"); done
 "$WINE64" ./DemoPage.exe "$PAGE" "movies/sample.swf" --base "/" --frame "http://127.0.0.1:$PORT/frame.html" \
-    "movies/inner.swf" --prime-cache "$MOVIE_URL" "Z:$DEMO/movies/sample.swf" \
-    --prime-cache "http://127.0.0.1:$PORT/movies/loaded.swf" "Z:$DEMO/movies/loaded.swf" \
+    "movies/inner.swf" --flashvars "file=videos/intro.flv&autoplay=1" --prime-cache "$MOVIE_URL" "Z:$DEMO/movies/sample.swf" \
+    --prime-cache "http://127.0.0.1:$PORT/movies/loaded.swf" "Z:$DEMO/movies/loaded.swf" "${primes[@]}" \
     --seconds 3600 </dev/null >"$OUT/demopage.log" 2>&1 &
 VK_PIDS+=($!)
 "${PROBE[@]}" wait VendrakeFakePage 20000 </dev/null || { vk_log "the demo page did not show"; exit 1; }
@@ -74,10 +82,13 @@ else
     vk_log "the main window did not show"; exit 1
 fi
 
-# grab ROUTE: hover the movie, wait for the toolbar, press Save, answer the
-# dialog with a file in the output folder, and compare it with the served movie.
+# grab ROUTE [TYPE]: hover the movie, wait for the toolbar, press Save, answer
+# the dialog with a file in the output folder (with the file type TYPE), and
+# compare it with the served movie; the complete save's folder is checked
+# against every file the movie loads.
 grab() {
-    local route="$1" target="$OUT/saved-$1.swf"
+    local route="$1" type="${2:-1}" target="$OUT/saved-$1.swf"
+    [ "$type" = 2 ] && target="$OUT/saved-$1.htm"
     # Under Wine a moved cursor can be reported late, or at its old place, so
     # move off the page and back onto the movie until the toolbar shows and
     # stays, then press Save until the dialog opens.
@@ -108,8 +119,9 @@ grab() {
         vk_log "$route: the toolbar's Save never opened the save dialog"; return 1
     fi
     shot "save-dialog-$route"
-    "${PROBE[@]}" save-as "Z:${target//\//\\}" 5000 </dev/null
+    "${PROBE[@]}" save-as "Z:${target//\//\\}" 5000 "$type" </dev/null
     sleep 1; shot "after-save-$route"
+    [ "$type" = 2 ] && { check_complete "$OUT/saved-$route"; return; }
     for _ in $(seq 1 100); do
         [ -s "$target" ] && cmp -s "$target" "$DEMO/movies/sample.swf" && break
         sleep 0.1
@@ -118,6 +130,19 @@ grab() {
         vk_log "$route: saved $target, byte-identical to the served movie"
     else
         vk_log "$route: $target is missing or differs from the served movie"; return 1
+    fi
+}
+
+# check_complete FOLDER: the folder holds the movie and every file it loads,
+# byte for byte, and its record says so.
+check_complete() {
+    local folder="$1" _
+    for _ in $(seq 1 100); do [ -s "$folder/record.json" ] && break; sleep 0.1; done
+    if python3 "$VK_ROOT/scripts/check_bundle.py" "$folder" "$DEMO" movies/sample.swf "${LOADS[@]}" \
+        >"$OUT/complete-check.txt" 2>&1; then
+        vk_log "complete: $folder holds the movie and the ${#LOADS[@]} files it loads, as served; the record matches"
+    else
+        vk_log "complete: $folder is not what was served:"; cat "$OUT/complete-check.txt" >&2; return 1
     fi
 }
 
@@ -164,6 +189,9 @@ grab_all() {
     return $bad
 }
 grab_all || status=1
+
+# Saved complete: the dialog's second file type.
+grab complete 2 || status=1
 
 "${PROBE[@]}" close TfrmMain 10000 </dev/null
 for _ in $(seq 1 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done

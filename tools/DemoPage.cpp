@@ -4,11 +4,13 @@
 // Active Accessibility route a browser answers, and paints itself like a page.
 //
 //   DemoPage PAGE_URL MOVIE_PATH [--frame FRAME_URL FRAME_MOVIE_PATH] [--more N]
-//            [--prime-cache MOVIE_URL FILE]... [--seconds N]
+//            [--base HREF] [--flashvars VARS] [--prime-cache URL FILE]... [--seconds N]
 //
 // --frame adds an IFRAME showing a document of its own with a second movie.
 // --more N adds N further movies (EMBED markup only) to the page and to the
 // IFRAME's document, for the benchmark of a walk across processes.
+// --flashvars gives the movie's OBJECT (and the EMBED inside it) a FlashVars
+// PARAM, its markup written as the browser writes an OBJECT's outer HTML.
 // --prime-cache (any number of times) puts FILE into the URL cache under
 // MOVIE_URL first, as a browser that showed the page would have; an entry no
 // element names stands for a movie the page's movie loaded at run time. The page ends after N seconds
@@ -116,16 +118,31 @@ bool RegisterFlashTypeLibrary()
     return SUCCEEDED(hr);
 }
 
+// The type a server gives a file of the demo, by its extension.
+const char* DemoContentType(const std::string& file)
+{
+    static const std::pair<const char*, const char*> types[] = {
+        {".xml", "text/xml"}, {".txt", "text/plain"}, {".png", "image/png"}, {".flv", "video/x-flv"}};
+    for (const auto& [ext, type] : types)
+        if (file.size() > std::strlen(ext) && !_stricmp(file.c_str() + file.size() - std::strlen(ext), ext))
+            return type;
+    return "application/x-shockwave-flash";
+}
+
 bool PrimeCache(const std::string& url, const std::string& file)
 {
     char local[MAX_PATH] = {};
-    if (!CreateUrlCacheEntryA(url.c_str(), 0, "swf", local, 0)) return false;
+    const size_t dot = file.find_last_of('.');
+    const std::string ext = dot == std::string::npos ? "bin" : file.substr(dot + 1);
+    if (!CreateUrlCacheEntryA(url.c_str(), 0, ext.c_str(), local, 0)) return false;
     if (!CopyFileA(file.c_str(), local, FALSE)) return false;
-    static const char headers[] = "HTTP/1.0 200 OK\r\nContent-Type: application/x-shockwave-flash\r\n\r\n";
+    const std::string headers =
+        std::string("HTTP/1.0 200 OK\r\nContent-Type: ") + DemoContentType(file) + "\r\n\r\n";
     FILETIME zero{};
     // Succeeds with a stale last error under Wine: only the result counts.
     return CommitUrlCacheEntryA(url.c_str(), local, zero, zero, NORMAL_CACHE_ENTRY,
-                                reinterpret_cast<LPBYTE>(const_cast<char*>(headers)), sizeof(headers) - 1,
+                                reinterpret_cast<LPBYTE>(const_cast<char*>(headers.data())),
+                                static_cast<DWORD>(headers.size()),
                                 nullptr, nullptr) != FALSE;
 }
 
@@ -136,18 +153,28 @@ std::wstring Wide(const char* s)
     return w;
 }
 
+// An OBJECT as the browser gives its outer HTML, with the EMBED for other browsers inside.
+std::wstring ObjectMarkup(const std::wstring& movie, const std::wstring& flashVars)
+{
+    return L"<OBJECT classid=\"clsid:D27CDB6E-AE6D-11cf-96B8-444553540000\" width=\"400\" height=\"300\">"
+           L"<PARAM NAME=\"movie\" VALUE=\"" + movie + L"\"><PARAM NAME=\"quality\" VALUE=\"high\">"
+           L"<PARAM NAME=\"FlashVars\" VALUE=\"" + flashVars + L"\"><PARAM NAME=\"wmode\" VALUE=\"opaque\">"
+           L"<EMBED src=\"" + movie + L"\" quality=high flashvars=\"" + flashVars +
+           L"\" width=\"400\" height=\"300\" type=\"application/x-shockwave-flash\"></EMBED></OBJECT>";
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
         std::fprintf(stderr, "usage: DemoPage PAGE_URL MOVIE_PATH [--frame FRAME_URL FRAME_MOVIE_PATH] "
-                             "[--base HREF] [--prime-cache MOVIE_URL FILE]... [--seconds N]\n");
+                             "[--base HREF] [--flashvars VARS] [--prime-cache URL FILE]... [--seconds N]\n");
         return 2;
     }
     int seconds = 600;
     std::vector<std::pair<std::string, std::string>> primes;  // URL, file
-    std::string frameUrl, frameMovie, base;
+    std::string frameUrl, frameMovie, base, flashVars;
     int more = 0;
     for (int i = 3; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--prime-cache") && i + 2 < argc) {
@@ -160,6 +187,8 @@ int main(int argc, char** argv)
             frameMovie = argv[++i];
         } else if (!std::strcmp(argv[i], "--base") && i + 1 < argc) {
             base = argv[++i];
+        } else if (!std::strcmp(argv[i], "--flashvars") && i + 1 < argc) {
+            flashVars = argv[++i];
         } else if (!std::strcmp(argv[i], "--seconds") && i + 1 < argc) {
             seconds = std::atoi(argv[++i]);
         }
@@ -177,7 +206,8 @@ int main(int argc, char** argv)
         TFakePage page(options);
         page.SetUrl(Wide(argv[1]));
         if (!base.empty()) page.AddBase(Wide(base.c_str()));  // as a site builder's pages have one
-        TFakeItem movie = page.AddFlash(kMovieRect, Wide(argv[2]), true);
+        const std::wstring markup = flashVars.empty() ? std::wstring() : ObjectMarkup(Wide(argv[2]), Wide(flashVars.c_str()));
+        TFakeItem movie = page.AddFlash(kMovieRect, Wide(argv[2]), true, L"OBJECT", markup);
         if (!frameUrl.empty()) {
             const TFakeDocId inner = page.AddFrameDocument(Wide(frameUrl.c_str()));
             page.AddFrame(kFrameRect, L"IFRAME", Wide(frameUrl.c_str()), inner);

@@ -8,7 +8,8 @@
 //   vkprobe hover X Y                      moves the cursor there, so the mouse hooks see it
 //   vkprobe click X Y                      moves the cursor there and clicks the left button
 //   vkprobe press CLASS TEXT               clicks the button or check box with that text in the window
-//   vkprobe save-as FILE TIMEOUT_MS        answers the next save dialog with FILE
+//   vkprobe save-as FILE TIMEOUT_MS [TYPE] answers the next save dialog with FILE, with its
+//                                          file type TYPE (from 1) chosen first when given
 //   vkprobe post CLASS MSG WPARAM LPARAM   posts a message to the window of that class
 //   vkprobe list                           prints every top-level window: class, visible, rect, process
 //   vkprobe press-at CLASS X Y             moves the cursor to client point X,Y of the window and posts
@@ -158,12 +159,25 @@ int Press(const char* cls, const char* text)
 
 // The explorer-style dialog's file name box is control 0x47c (a ComboBoxEx32
 // whose inner Edit carries the same id); the classic one's is 0x480.
-int SaveAs(const char* file, DWORD timeout)
+// Picks the file type as a user does: the list's selection, then the
+// notification the dialog takes it from.
+void ChooseFileType(HWND dialog, int type)
+{
+    constexpr int kTypeList = 0x470;  // cmb1
+    HWND list = GetDlgItem(dialog, kTypeList);
+    if (!list) return;
+    SendMessageA(list, CB_SETCURSEL, type - 1, 0);
+    for (WORD code : {WORD(CBN_SELCHANGE), WORD(CBN_SELENDOK)})
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kTypeList, code), reinterpret_cast<LPARAM>(list));
+}
+
+int SaveAs(const char* file, DWORD timeout, int type)
 {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeout) {
         HWND dialog = FindVisible("#32770");
         if (dialog) {
+            if (type > 0) ChooseFileType(dialog, type);
             HWND box = GetDlgItem(dialog, 0x47c);
             if (box) {
                 HWND edit = FindWindowExA(box, nullptr, "ComboBox", nullptr);
@@ -246,9 +260,10 @@ int main(int argc, char** argv)
     if (argc >= 4 && !std::strcmp(argv[1], "hover")) return Hover(std::atoi(argv[2]), std::atoi(argv[3]));
     if (argc >= 4 && !std::strcmp(argv[1], "click")) return Click(std::atoi(argv[2]), std::atoi(argv[3]));
     if (argc >= 4 && !std::strcmp(argv[1], "press")) return Press(argv[2], argv[3]);
-    if (argc >= 4 && !std::strcmp(argv[1], "save-as")) return SaveAs(argv[2], std::strtoul(argv[3], nullptr, 10));
+    if (argc >= 4 && !std::strcmp(argv[1], "save-as"))
+        return SaveAs(argv[2], std::strtoul(argv[3], nullptr, 10), argc >= 5 ? std::atoi(argv[4]) : 0);
     std::fprintf(stderr, "usage: vkprobe wait CLASS MS | shot FILE.bmp | close CLASS MS | rect CLASS |\n"
-                         "               hover X Y | click X Y | press CLASS TEXT | save-as FILE MS |\n"
+                         "               hover X Y | click X Y | press CLASS TEXT | save-as FILE MS [TYPE] |\n"
                          "               post CLASS MSG WPARAM LPARAM\n");
     return 2;
 }
