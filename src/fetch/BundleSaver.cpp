@@ -141,7 +141,7 @@ void TBundleSaver::Start()
 {
     if (running_) return;
     running_ = true;
-    if (!cacheRead_) cache_ = ReadCacheIndex();
+    cache_ = ReadCacheIndex();
     record_.PageAddress = Utf8(source_.PageAddress);
     record_.MovieAddress = Utf8(source_.MovieAddress);
     record_.SavedUtc = UtcNow();

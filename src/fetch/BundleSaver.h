@@ -64,8 +64,6 @@ public:
     TBundleSaver(const TBundleSaver&) = delete;
     TBundleSaver& operator=(const TBundleSaver&) = delete;
 
-    // Tests hand in their own cache; the program reads the URL cache at Start.
-    void SetCache(TCacheIndex cache) { cache_ = std::move(cache); cacheRead_ = true; }
     void Start();
     void Cancel() { cancelled_ = true; }
     bool Running() const { return running_; }
@@ -115,8 +113,7 @@ private:
     std::wstring parent_, name_, leadingPage_;
     TBundleOptions options_;
     TBundleLayout layout_;
-    TCacheIndex cache_;
-    bool cacheRead_ = false;
+    TCacheIndex cache_;  // read at Start
     std::string playerBase_;                // the movie's references resolve against this
     std::string firstPath_;                 // the movie's own path in the folder
     std::deque<TWanted> pending_;
