@@ -582,7 +582,9 @@ protected:
         MainForm::SetUp();
         TSaveDialog::SetHook([this](TSaveDialog& d) {
             suggested_ = d.FileName;
+            shownType_ = d.FilterIndex;
             d.FileName = target_;
+            if (chosenType_) d.FilterIndex = chosenType_;
             return true;
         });
     }
@@ -645,6 +647,8 @@ protected:
     // under exactly that name; the texts about it may show "?" in its place.
     std::wstring target_ = ToWide(dir_.File("saved"), CP_ACP) + L"\u0151.swf";
     std::wstring suggested_;  // the name the dialog came up with
+    int shownType_ = 0;       // the file type it came up with
+    int chosenType_ = 0;      // the file type the user picks; 0: as shown
 };
 
 TEST_F(SaveFlow, DownloadedMovieBeepsShowsNoBoxAndTheTipFollowsItsProgress)
@@ -755,6 +759,36 @@ TEST_F(SaveFlow, CachedFileThatIsNoWholeMovieWarnsAndKeepsTheCopyAndACachedMovie
     Save("http://media.example.com/movie.swf", false);
     EXPECT_EQ(g_beeps, std::vector<UINT>{100});
     EXPECT_TRUE(Balloons().empty());
+}
+
+TEST_F(SaveFlow, SavedCompleteIntoAFolderNamedAsTheFileAndTheChoiceStaysForTheNextSave)
+{
+    InstallFakeCache();
+    TSwfBytes actions = DoActionTag(ConstantPoolAction({"data.xml"}));
+    const std::vector<uint8_t> movie = MakeMovie(TMovieRecipe{}, Joined({actions, EndTag()}));
+    const std::pair<const char*, std::string> files[] = {{"movie.swf", std::string(movie.begin(), movie.end())},
+                                                         {"data.xml", "<data/>"}};
+    for (const auto& [name, bytes] : files) {
+        TFakeEntry entry;
+        entry.Url = std::string("http://media.example.com/") + name;
+        entry.File = dir_.File(std::string("cached-") + name);
+        WriteWholeFile(entry.File, bytes);
+        FakeCache().Entries.push_back(entry);
+    }
+    target_ = ToWide(dir_.File("pack.htm"), CP_ACP);
+    chosenType_ = SaveCompleteFilter;
+    ASSERT_TRUE(Save("http://media.example.com/movie.swf", false, "http://media.example.com/page.htm"));
+    EXPECT_EQ(shownType_, 1) << "the movie alone, until the user chooses otherwise";
+    EXPECT_EQ(g_beeps, std::vector<UINT>{100});
+    ExpectOneBalloon("已完整保存 pack", "2 个文件\r\nFlash 9, 550 x 400");
+    for (const auto& [name, bytes] : files) EXPECT_EQ(ReadWholeFile(dir_.File(std::string("pack\\") + name)), bytes);
+    EXPECT_TRUE(FileExists(dir_.File("pack\\pack.htm")));
+
+    chosenType_ = 0;
+    g_beeps.clear();
+    ASSERT_TRUE(Save("http://media.example.com/movie.swf", false, "http://media.example.com/page.htm"));
+    EXPECT_EQ(shownType_, SaveCompleteFilter);
+    EXPECT_EQ(ReadWholeFile(dir_.File("pack (2)\\data.xml")), "<data/>") << "a folder is never written into twice";
 }
 
 }  // namespace

@@ -152,6 +152,33 @@ TEST_F(GrabAllWindow, DownloadThatCannotStartFailsAloneAndHandlersThatThrowOrFre
 
 BOOL WINAPI NoIcon(DWORD, PNOTIFYICONDATAW) { return TRUE; }
 
+TEST_F(GrabAllWindow, SavedCompleteEachMovieGetsAFolderWithWhatItLoads)
+{
+    const std::vector<uint8_t> movie = MakeMovie(TMovieRecipe{}, Joined({DoActionTag(ConstantPoolAction({"a.xml"})), EndTag()}));
+    const std::pair<std::string, std::string> cached[] = {{"http://site.test/m/intro.swf", {movie.begin(), movie.end()}},
+                                                          {"http://site.test/p/a.xml", "<a/>"}};
+    for (const auto& [url, bytes] : cached) {
+        TFakeEntry e;
+        e.Url = url;
+        e.File = dir_.File("cache" + std::to_string(FakeCache().Entries.size()));
+        WriteWholeFile(e.File, bytes);
+        FakeCache().Entries.push_back(e);
+    }
+    TGrabList movies;
+    movies.AddElement(cached[0].first, TFoundIn::Page, {"http://site.test/p/index.html", "http://site.test/p/index.html", {}});
+    movies.AddCacheEntry(cached[0].first, FakeCache().Entries[0].File, 100, true);
+    bool chosen = false;
+    form_->OnCompleteChosen = [&](bool complete) { chosen = complete; };
+    form_->SetComplete(true, false);
+    ListAndSave(movies);
+    ASSERT_TRUE(WaitForReport());
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(Row(0), "已保存（缓存）");
+    EXPECT_EQ(ReadWholeFile(dir_.File("intro\\m\\intro.swf")), cached[0].second);
+    EXPECT_EQ(ReadWholeFile(dir_.File("intro\\p\\a.xml")), "<a/>");
+    EXPECT_TRUE(FileExists(dir_.File("intro\\intro.htm")));
+}
+
 TEST_F(GrabAllWindow, MenuItemListsThePageLastHoveredAndSaysSoWhenItIsGone)
 {
     const auto savedIcon = TfrmMain::NotifyIcon;
