@@ -36,6 +36,7 @@ vk_bench startup_bench "$WINE64" ./startup_bench.exe </dev/null
 vk_bench hook_report_bench "$WINE64" ./hook_report_bench.exe </dev/null
 vk_bench hit_test_bench "$WINE64" ./hit_test_bench.exe </dev/null
 vk_bench grab_all_bench "$WINE64" ./grab_all_bench.exe </dev/null
+vk_bench bundle_bench "$WINE64" ./bundle_bench.exe </dev/null
 vk_bench skin_bench "$WINE64" ./skin_bench.exe </dev/null
 vk_bench control_paint_bench "$WINE64" ./control_paint_bench.exe </dev/null
 
