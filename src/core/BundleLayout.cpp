@@ -38,13 +38,6 @@ std::vector<std::string_view> Split(std::string_view s, char mark)
     }
 }
 
-std::string Joined(const std::vector<std::string>& parts)
-{
-    std::string out;
-    for (const std::string& part : parts) out += (out.empty() ? "" : "/") + part;
-    return out;
-}
-
 // An address's bytes that are no UTF-8 (a page in another code page writes
 // them raw) as %XX, so that every path is UTF-8.
 std::string Utf8OrEscaped(std::string_view written)
