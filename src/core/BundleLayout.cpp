@@ -18,15 +18,6 @@ constexpr size_t kNumberRoom = 7;
 // The room a file's name keeps when its folders are deep.
 constexpr size_t kPartMin = 16;
 
-constexpr char kHex[] = "0123456789ABCDEF";
-
-void AppendEscape(std::string& out, unsigned char c)
-{
-    out += '%';
-    out += kHex[c >> 4];
-    out += kHex[c & 15];
-}
-
 std::vector<std::string_view> Split(std::string_view s, char mark)
 {
     std::vector<std::string_view> parts;
@@ -45,12 +36,9 @@ std::string Utf8OrEscaped(std::string_view written)
     std::string out;
     for (size_t i = 0; i < written.size();) {
         const size_t length = Utf8CharacterLength(written, i);
-        if (length == 0) {
-            AppendEscape(out, static_cast<unsigned char>(written[i++]));
-        } else {
-            out += written.substr(i, length);
-            i += length;
-        }
+        // A byte that begins no character is above "~".
+        out += length == 0 ? PercentEncoded(written.substr(i, 1), "") : std::string(written.substr(i, length));
+        i += length == 0 ? 1 : length;
     }
     return out;
 }
@@ -108,20 +96,6 @@ std::optional<std::vector<std::string>> PartsOf(const std::string& address, cons
 }
 
 std::string Folded(std::string_view s) { return LowerCase(s); }
-
-// s with what an address cannot hold as it is, or would read otherwise, as %XX.
-std::string EscapedForLink(std::string_view s)
-{
-    std::string out;
-    for (char c : s) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u <= 0x20 || u >= 0x7F || std::string_view("%#?:\\").find(c) != std::string_view::npos)
-            AppendEscape(out, u);
-        else
-            out += c;
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -199,6 +173,8 @@ std::string RelativeLink(std::string_view fromPath, std::string_view toPath)
     while (common < from.size() && common + 1 < to.size() && Folded(from[common]) == Folded(to[common])) ++common;
     std::string link;
     for (size_t i = common; i < from.size(); ++i) link += "../";
-    for (size_t i = common; i < to.size(); ++i) link += EscapedForLink(to[i]) + (i + 1 < to.size() ? "/" : "");
+    // "%", "#" and "?" would begin an escape, a fragment and a query, ":" a
+    // scheme, and a "\" stands for "/" to the browser.
+    for (size_t i = common; i < to.size(); ++i) link += PercentEncoded(to[i], "%#?:\\") + (i + 1 < to.size() ? "/" : "");
     return link.empty() ? "./" : link;
 }
