@@ -26,6 +26,12 @@ bool ForbiddenInFileName(char c)
     return static_cast<unsigned char>(c) < 0x20 || std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
 }
 
+// Windows drops them from the end of a name, so that "a." and "a" are one file.
+void DropTrailingDotsAndSpaces(std::string& name)
+{
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+}
+
 // The last path segment of an address, its query and fragment left out.
 std::string_view LastSegment(std::string_view url)
 {
@@ -34,55 +40,52 @@ std::string_view LastSegment(std::string_view url)
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-bool IsContinuationByte(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Well-formed UTF-8: no stray continuation byte, no sequence cut short, no
-// overlong form of an ASCII character.
-bool IsUtf8(std::string_view s)
+// The name cut to at most maxBytes bytes in its stem, ext kept; fallback
+// for a stem that is cut to nothing.
+std::string CutStem(std::string_view stem, std::string_view ext, size_t maxBytes, TCutAt cutAt, std::string_view fallback)
 {
-    for (size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        const size_t length = c < 0x80 ? 1 : c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xF0 && c < 0xF5 ? 4 : 0;
-        if (length == 0 || i + length > s.size()) return false;
-        for (size_t k = 1; k < length; ++k)
-            if (!IsContinuationByte(static_cast<unsigned char>(s[i + k]))) return false;
-        i += length;
-    }
-    return true;
-}
-
-size_t CutAtUtf8Character(std::string_view s, size_t max)
-{
-    if (s.size() <= max) return s.size();
-    size_t cut = max;
-    while (cut > 0 && IsContinuationByte(static_cast<unsigned char>(s[cut]))) --cut;
-    return cut;
-}
-
-// A file name Windows takes: forbidden characters replaced by "_", trailing
-// dots and spaces dropped, a device name given a leading "_", at most maxBytes
-// bytes (cut where cut says a character ends) and ".swf" added when the name
-// does not end in it; "movie.swf" when nothing is left.
-std::string SafeFileName(std::string name, size_t maxBytes, size_t (*cutAt)(std::string_view, size_t))
-{
-    std::replace_if(name.begin(), name.end(), ForbiddenInFileName, '_');
-    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-    if (name.empty()) name = "movie";
-    if (IsDeviceName(name)) name.insert(0, "_");
-    const bool hasExtension = EndsWithNoCase(name, ".swf");
-    const std::string_view stem = std::string_view(name).substr(0, name.size() - (hasExtension ? 4 : 0));
-    const size_t room = maxBytes > 4 ? maxBytes - 4 : 1;
+    const size_t room = maxBytes > ext.size() ? maxBytes - ext.size() : 1;
     std::string cut(stem.substr(0, cutAt(stem, room)));
-    while (!cut.empty() && (cut.back() == '.' || cut.back() == ' ')) cut.pop_back();
-    if (cut.empty()) cut = "movie";
-    return cut + (hasExtension ? name.substr(name.size() - 4) : std::string(".swf"));
+    DropTrailingDotsAndSpaces(cut);
+    return (cut.empty() ? std::string(fallback) : cut) + std::string(ext);
+}
+
+// SafeMovieFileName's rules, with ".swf" added when the name does not end in
+// it and "movie.swf" when nothing is left.
+std::string SafeSwfName(std::string_view name, size_t maxBytes, TCutAt cutAt)
+{
+    std::string safe = WindowsSafeName(name);
+    if (safe.empty()) safe = "movie";
+    const bool hasExtension = EndsWithNoCase(safe, ".swf");
+    const size_t stem = safe.size() - (hasExtension ? 4 : 0);
+    return CutStem(std::string_view(safe).substr(0, stem), hasExtension ? std::string_view(safe).substr(stem) : ".swf",
+                   maxBytes, cutAt, "movie");
 }
 
 }  // namespace
 
+std::string WindowsSafeName(std::string_view name)
+{
+    std::string safe(name);
+    std::replace_if(safe.begin(), safe.end(), ForbiddenInFileName, '_');
+    DropTrailingDotsAndSpaces(safe);
+    if (IsDeviceName(safe)) safe.insert(0, "_");
+    return safe;
+}
+
+std::string CutFileName(std::string_view name, size_t maxBytes, TCutAt cutAt, std::string_view fallback)
+{
+    const size_t dot = name.rfind('.');
+    // A name that is mostly what follows its last dot (or begins with its only
+    // one, ".htaccess") is cut as a whole.
+    const bool hasExtension = dot != std::string_view::npos && dot > 0 && name.size() - dot < maxBytes / 2;
+    const size_t stem = hasExtension ? dot : name.size();
+    return CutStem(name.substr(0, stem), name.substr(stem), maxBytes, cutAt, fallback);
+}
+
 std::string SafeMovieFileName(std::string_view url, size_t maxBytes)
 {
-    return SafeFileName(std::string(LastSegment(url)), maxBytes, CutAtCharacter936);
+    return SafeSwfName(LastSegment(url), maxBytes, CutAtCharacter936);
 }
 
 std::string SuggestedFileName(std::string_view url)
@@ -90,7 +93,7 @@ std::string SuggestedFileName(std::string_view url)
     const std::string_view segment = LastSegment(url);
     const auto decoded = PercentDecoded(segment);
     const bool useDecoded = decoded && IsUtf8(*decoded) && std::none_of(decoded->begin(), decoded->end(), ForbiddenInFileName);
-    return SafeFileName(useDecoded ? *decoded : std::string(segment), kSuggestedNameMax, CutAtUtf8Character);
+    return SafeSwfName(useDecoded ? std::string_view(*decoded) : segment, kSuggestedNameMax, CutAtUtf8Character);
 }
 
 std::optional<std::string> UniqueFileName(const std::string& name,

@@ -181,15 +181,16 @@ std::string CanonicalAuthority(const std::string& scheme, const std::string& aut
     return authority.substr(0, hostBegin) + host;
 }
 
-// Spaces and control characters as the browser sends them: "%20", "%01".
-std::string BlanksEscaped(const std::string& s)
+// The text with the bytes needs picks as "%XX" escapes.
+template <typename TNeeds>
+std::string EscapedWhere(std::string_view s, TNeeds needs)
 {
     static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(s.size());
     for (char c : s) {
         const auto u = static_cast<unsigned char>(c);
-        if (u > 0x20 && u != 0x7F) {
+        if (!needs(u)) {
             out += c;
             continue;
         }
@@ -198,6 +199,12 @@ std::string BlanksEscaped(const std::string& s)
         out += kHex[u & 15];
     }
     return out;
+}
+
+// Spaces and control characters as the browser sends them: "%20", "%01".
+std::string BlanksEscaped(const std::string& s)
+{
+    return EscapedWhere(s, [](unsigned char u) { return u <= 0x20 || u == 0x7F; });
 }
 
 std::string Composed(const TUrlParts& t, bool withFragment)
@@ -281,4 +288,11 @@ std::optional<std::string> PercentDecoded(std::string_view s)
         i += 2;
     }
     return out;
+}
+
+std::string PercentEncoded(std::string_view s, std::string_view also)
+{
+    return EscapedWhere(s, [&](unsigned char u) {
+        return u <= 0x20 || u >= 0x7F || also.find(static_cast<char>(u)) != std::string_view::npos;
+    });
 }

@@ -28,6 +28,10 @@ std::string CachedAddress(std::string_view url);
 // two hex digits.
 std::optional<std::string> PercentDecoded(std::string_view s);
 
+// The text with spaces, control characters, bytes above "~" and those in also
+// as %XX escapes: a name or a value as an address or a query may hold it.
+std::string PercentEncoded(std::string_view s, std::string_view also);
+
 // The address without its query and fragment.
 std::string_view WithoutQuery(std::string_view url);
 

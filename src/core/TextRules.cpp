@@ -35,3 +35,39 @@ size_t CutAtCharacter936(std::string_view s, size_t maxBytes)
     }
     return end;
 }
+
+size_t Utf8CharacterLength(std::string_view s, size_t at)
+{
+    const auto byte = [&](size_t k) { return at + k < s.size() ? static_cast<unsigned char>(s[at + k]) : 0; };
+    if (at >= s.size()) return 0;
+    const unsigned char c = byte(0);
+    if (c < 0x80) return 1;
+    const size_t length = c >= 0xC2 && c < 0xE0 ? 2 : c >= 0xE0 && c < 0xF0 ? 3 : c >= 0xF0 && c < 0xF5 ? 4 : 0;
+    if (length == 0) return 0;
+    // The second byte's range is narrower after E0 (overlong), ED (surrogates),
+    // F0 (overlong) and F4 (beyond U+10FFFF).
+    const unsigned char low = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+    const unsigned char high = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+    if (byte(1) < low || byte(1) > high) return 0;
+    for (size_t k = 2; k < length; ++k)
+        if ((byte(k) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+bool IsUtf8(std::string_view s)
+{
+    for (size_t i = 0; i < s.size();) {
+        const size_t length = Utf8CharacterLength(s, i);
+        if (length == 0) return false;
+        i += length;
+    }
+    return true;
+}
+
+size_t CutAtUtf8Character(std::string_view s, size_t maxBytes)
+{
+    if (s.size() <= maxBytes) return s.size();
+    size_t cut = maxBytes;
+    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+    return cut;
+}

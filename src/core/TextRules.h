@@ -1,7 +1,8 @@
 #pragma once
 // Rules for the program's 8-bit texts that every unit shares: ASCII case,
-// blanks at the ends, and the characters of code page 936, which the texts are
-// written in (a lead byte 0x81-0xFE takes the next byte with it).
+// blanks at the ends, the characters of code page 936, which the texts are
+// written in (a lead byte 0x81-0xFE takes the next byte with it), and those of
+// UTF-8, which addresses decode to and the files a complete save writes are in.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -18,3 +19,12 @@ bool IsLeadByte936(unsigned char c);
 // The length of the longest start of s of at most maxBytes bytes that ends on
 // a character boundary (a lead byte at the very end counts as a character).
 size_t CutAtCharacter936(std::string_view s, size_t maxBytes);
+
+// The length of the well-formed UTF-8 character at s[at] (1 to 4), or 0 where
+// none begins: a stray continuation byte, a sequence cut short, an overlong
+// form, a surrogate or a code point above U+10FFFF.
+size_t Utf8CharacterLength(std::string_view s, size_t at);
+bool IsUtf8(std::string_view s);
+// The length of the longest start of s of at most maxBytes bytes that does not
+// end inside a UTF-8 sequence.
+size_t CutAtUtf8Character(std::string_view s, size_t maxBytes);
