@@ -1,6 +1,6 @@
 #!/bin/bash
-# Fuzzes the theme-file parser, the movie check, the LZMA decoder and the
-# address resolver, each for a bounded time with libFuzzer (clang, with
+# Fuzzes the theme-file parser, the movie check, the LZMA decoder, the
+# address resolver and the embedding markup reader, each for a bounded time with libFuzzer (clang, with
 # AddressSanitizer and UndefinedBehaviorSanitizer). Builds into build/fuzz/.
 # Each target starts from its seeds and its kept regression files and saves a
 # failing input beside them, in tests/core/<target>_regressions/, where
@@ -10,7 +10,8 @@
 # images they carry (the layout reader also runs on the raw input); the movie
 # check's are movies made by tests/fixtures/make_movies.py, the LZMA decoder's
 # the raw streams make_movies.py --lzma writes; the resolver starts from
-# nothing but its regressions.
+# nothing but its regressions; the markup reader from a few elements as the
+# browser gives them, written below.
 #
 #   scripts/fuzz.sh [SECONDS]      each target; default 30, or $VENDRAKE_FUZZ_SECONDS
 set -euo pipefail
@@ -96,4 +97,13 @@ run_target lzma_decoder_fuzz 8 "$ROOT/tests/core/lzma_regressions" "$OUT/lzma_co
 
 build_target movie_url_fuzz "$ROOT/fuzz/MovieUrlFuzz.cpp" "$CORE/MovieUrl.cpp" "$CORE/TextRules.cpp"
 run_target movie_url_fuzz 8 "$ROOT/tests/core/url_regressions" "$OUT/url_corpus"
+
+build_target embed_markup_fuzz "$ROOT/fuzz/EmbedMarkupFuzz.cpp" "$CORE/EmbedMarkup.cpp" "$CORE/MovieUrl.cpp" \
+    "$CORE/TextRules.cpp"
+mkdir -p "$OUT/markup_seeds"
+cat > "$OUT/markup_seeds/object.html" <<'HTML'
+<OBJECT codeBase=http://h/swflash.cab#version=6,0,0,0 height=400 width=550 classid=clsid:D27CDB6E-AE6D-11cf-96B8-444553540000><PARAM NAME="Movie" VALUE="intro.swf"><PARAM NAME="FlashVars" VALUE="xml=menu.xml&amp;t=a+b%21"><!-- c --><object data=a.swf><param name=movie value=b.swf></object><EMBED src='intro.swf' base=. FlashVars="x=&#39;1&#x27;"></EMBED></OBJECT>
+HTML
+printf '%s' '<embed src=movies/a.swf?x=1 width=100% quality=high>' >"$OUT/markup_seeds/embed.html"
+run_target embed_markup_fuzz 8 "$ROOT/tests/core/markup_regressions" "$OUT/markup_corpus" "$OUT/markup_seeds"
 exit $status
