@@ -10,7 +10,24 @@ exits 1 when anything is wrong.
 import hashlib
 import json
 import os
+import re
 import sys
+import urllib.parse
+
+
+def page_links(folder, page, movie):
+    """The embedding page's movie addresses, read as a browser reads them from
+    disk (against its BASE element when it has one), must reach the movie."""
+    html = open(os.path.join(folder, page), encoding="utf-8").read()
+    here = "file:///bundle/" + page
+    base = re.search(r'<base href="([^"]*)"', html)
+    if base:
+        here = urllib.parse.urljoin(here, base.group(1))
+    links = re.findall(r'NAME="movie" VALUE="([^"]*)"', html) + re.findall(r'<EMBED src="([^"]*)"', html)
+    want = "/bundle/" + movie
+    problems = [f"the page's link {l!r} does not reach {movie}"
+                for l in links if urllib.parse.urlsplit(urllib.parse.urljoin(here, l)).path != want]
+    return problems if links else [f"no movie link in {page}"]
 
 
 def main():
@@ -42,6 +59,8 @@ def main():
     page = record.get("page_file", "")
     if not os.path.isfile(os.path.join(folder, page)):
         bad.append(f"the embedding page {page!r} is not in the folder")
+    else:
+        bad += page_links(folder, page, record["files"][0]["path"])
     for line in bad:
         print(line)
     print(f"{len(listed)} files in the record, {len(bad)} problems")

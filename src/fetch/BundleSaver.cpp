@@ -77,6 +77,13 @@ std::string ServerPath(std::string_view url)
     return PercentDecoded(path).value_or(path);
 }
 
+// The address up to the last "/" of its path.
+std::string UrlFolder(std::string_view url)
+{
+    const std::string_view plain = WithoutQuery(url);
+    return std::string(plain.substr(0, plain.rfind('/') + 1));
+}
+
 // The references of the page's FlashVars and of the movie address's query.
 std::vector<TMovieReference> PageReferences(const std::optional<TEmbedMarkup>& markup, std::string_view movie)
 {
@@ -411,17 +418,23 @@ void TBundleSaver::Finish()
 void TBundleSaver::WritePages()
 {
     const std::string pagePath = record_.PagePath;
+    // A BASE element that names another folder of the page's server names that
+    // folder in the bundle too; the page's links are then relative to it, as
+    // the browser reads them.
+    const std::string pageFolder = UrlFolder(source_.PageAddress), baseFolder = UrlFolder(source_.PageBase);
+    const bool ownBase = UrlHost(baseFolder) == UrlHost(source_.PageAddress) && baseFolder != pageFolder;
+    const std::string linkFrom = ownBase ? ServerPath(baseFolder) + "_" : pagePath;  // a file in the links' folder
     // A folder on the page's server: the same folder in the bundle.
     const auto folderLink = [&](const std::string& address) -> std::optional<std::string> {
         if (address.empty() || address.back() != '/' || UrlHost(address) != UrlHost(source_.PageAddress))
             return std::nullopt;
-        const std::string link = RelativeLink(pagePath, ServerPath(address));
+        const std::string link = RelativeLink(linkFrom, ServerPath(address));
         return link.empty() ? std::string("./") : link;
     };
     const auto fileLink = [&](const std::string& address) -> std::optional<std::string> {
         const auto p = paths_.find(CachedAddress(address));
         if (p == paths_.end()) return folderLink(address);
-        return RelativeLink(pagePath, p->second);
+        return RelativeLink(linkFrom, p->second);
     };
     // What the page wrote resolves against its base; a FlashVars value the
     // player resolves against its own base first.
@@ -432,10 +445,14 @@ void TBundleSaver::WritePages()
     auto markup = ParseEmbedMarkup(source_.Markup);
     if (!markup) {
         const TBundleFile& movie = record_.Files.front();
-        markup = DefaultEmbedMarkup(RelativeLink(pagePath, firstPath_), movie.Movie ? movie.Movie->StageWidth() : 0,
+        markup = DefaultEmbedMarkup(RelativeLink(linkFrom, firstPath_), movie.Movie ? movie.Movie->StageWidth() : 0,
                                     movie.Movie ? movie.Movie->StageHeight() : 0);
     }
-    const std::string base = source_.PageBase != source_.PageAddress ? folderLink(source_.PageBase).value_or("") : "";
+    std::string base;
+    if (ownBase) {
+        base = RelativeLink(pagePath, ServerPath(baseFolder));
+        if (base.empty()) base = "./";
+    }
     const std::string title = Utf8(source_.MovieAddress);
     const auto write = [&](const std::string& path, const std::string& text) {
         return WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
