@@ -1,6 +1,6 @@
 #!/bin/bash
-# Fuzzes the theme-file parser, the movie check, the LZMA decoder and the
-# address resolver, each for a bounded time with libFuzzer (clang, with
+# Fuzzes the theme-file parser, the movie check, the LZMA decoder, the
+# address resolver and the reference scan, each for a bounded time with libFuzzer (clang, with
 # AddressSanitizer and UndefinedBehaviorSanitizer). Builds into build/fuzz/.
 # Each target starts from its seeds and its kept regression files and saves a
 # failing input beside them, in tests/core/<target>_regressions/, where
@@ -10,7 +10,8 @@
 # images they carry (the layout reader also runs on the raw input); the movie
 # check's are movies made by tests/fixtures/make_movies.py, the LZMA decoder's
 # the raw streams make_movies.py --lzma writes; the resolver starts from
-# nothing but its regressions.
+# nothing but its regressions; the reference scan's are the movies of tags
+# make_movies.py --tags writes.
 #
 #   scripts/fuzz.sh [SECONDS]      each target; default 30, or $VENDRAKE_FUZZ_SECONDS
 set -euo pipefail
@@ -96,4 +97,11 @@ run_target lzma_decoder_fuzz 8 "$ROOT/tests/core/lzma_regressions" "$OUT/lzma_co
 
 build_target movie_url_fuzz "$ROOT/fuzz/MovieUrlFuzz.cpp" "$CORE/MovieUrl.cpp" "$CORE/TextRules.cpp"
 run_target movie_url_fuzz 8 "$ROOT/tests/core/url_regressions" "$OUT/url_corpus"
+
+build_target movie_references_fuzz "$ROOT/fuzz/MovieReferencesFuzz.cpp" "$CORE/MovieReferences.cpp" \
+    "$CORE/LzmaDecoder.cpp" "$CORE/MovieUrl.cpp" "$CORE/TextRules.cpp" -lz
+python3 "$ROOT/tests/fixtures/make_movies.py" --tags "$OUT/reference_seeds"
+# The expanded movie (1 MiB at most) and the LZMA decoder's literal tables (6 MiB at lc + lp = 12).
+run_target movie_references_fuzz 16 "$ROOT/tests/core/reference_regressions" "$OUT/reference_corpus" \
+    "$OUT/reference_seeds"
 exit $status
