@@ -6,6 +6,7 @@
 // makes up); the bounds hold; the expanded movie's header tells its length,
 // and a plain file expands to its own start; a cut of the input finds no
 // reference the whole does not.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "MovieReferences.h"
 
@@ -40,11 +42,10 @@ std::set<std::string> Check(const TMovieScan& scan, std::span<const std::uint8_t
         Require(LooksLikeReference(r.Text), "a reference that does not look like one");
         Require(texts.insert(r.Text).second, "a reference twice");
         Require(text.find(r.Text) != std::string_view::npos, "a reference that is not in the movie");
-        Require(r.Where.ends_with(r.Kind == TReferenceKind::Abc            ? "DoABC"
-                                  : r.Kind == TReferenceKind::ImportedAssets ? "ImportAssets"
-                                                                             : "")
-                    || r.Where.ends_with("ImportAssets2"),
-                "the place does not fit the kind");
+        const bool imported = r.Where.ends_with("ImportAssets") || r.Where.ends_with("ImportAssets2");
+        Require((r.Kind == TReferenceKind::Abc) == r.Where.ends_with("DoABC"), "an ABC string elsewhere");
+        Require((r.Kind == TReferenceKind::ImportedAssets) == imported, "an import elsewhere");
+        Require(r.Kind != TReferenceKind::FlashVars, "FlashVars in a movie");
         for (const TReferenceTarget& t :
              ReferenceTargets(r, "http://site.example/games/page.html", "http://cdn.example/swf/m.swf")) {
             Require(!t.Address.empty() && t.Address.find('#') == std::string::npos, "a target with a fragment");
@@ -75,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (data[0] == 'F') Require(std::equal(b.begin() + 8, b.end(), data + 8), "a plain movie changed");
         Check(ScanMovieReferences(b), b);
     } else {
-        Require(size < 8 || data[0] != 'F', "a plain movie gave nothing");
+        Require(size < 8 || data[0] != 'F' || data[1] != 'W' || data[2] != 'S', "a plain movie gave nothing");
     }
 
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -68,11 +68,13 @@ for line in sys.argv[2].splitlines():
 PY
 fi
 
-# The theme-file parser, natively.
+# The theme-file parser and the movie reference scan, natively.
 if vk_build native >/dev/null; then
     vk_bench theme_parse_bench "$VK_BUILD/native/bench/native/theme_parse_bench" --benchmark_min_time=0.2 2>/dev/null
+    vk_bench movie_references_bench "$VK_BUILD/native/bench/native/movie_references_bench" \
+        --benchmark_min_time=0.2 2>/dev/null
 else
-    failed+=("theme_parse_bench (native build failed)")
+    failed+=("theme_parse_bench, movie_references_bench (native build failed)")
 fi
 
 if [ "${#failed[@]}" -gt 0 ]; then

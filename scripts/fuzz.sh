@@ -1,6 +1,7 @@
 #!/bin/bash
 # Fuzzes the theme-file parser, the movie check, the LZMA decoder, the
-# address resolver and the embedding markup reader, each for a bounded time with libFuzzer (clang, with
+# address resolver, the embedding markup reader and the reference scan, each
+# for a bounded time with libFuzzer (clang, with
 # AddressSanitizer and UndefinedBehaviorSanitizer). Builds into build/fuzz/.
 # Each target starts from its seeds and its kept regression files and saves a
 # failing input beside them, in tests/core/<target>_regressions/, where
@@ -11,7 +12,8 @@
 # check's are movies made by tests/fixtures/make_movies.py, the LZMA decoder's
 # the raw streams make_movies.py --lzma writes; the resolver starts from
 # nothing but its regressions; the markup reader from a few elements as the
-# browser gives them, written below.
+# browser gives them, written below; the reference scan's are the movies of
+# tags make_movies.py --tags writes.
 #
 #   scripts/fuzz.sh [SECONDS]      each target; default 30, or $VENDRAKE_FUZZ_SECONDS
 set -euo pipefail
@@ -106,4 +108,11 @@ cat > "$OUT/markup_seeds/object.html" <<'HTML'
 HTML
 printf '%s' '<embed src=movies/a.swf?x=1 width=100% quality=high>' >"$OUT/markup_seeds/embed.html"
 run_target embed_markup_fuzz 8 "$ROOT/tests/core/markup_regressions" "$OUT/markup_corpus" "$OUT/markup_seeds"
+
+build_target movie_references_fuzz "$ROOT/fuzz/MovieReferencesFuzz.cpp" "$CORE/MovieReferences.cpp" \
+    "$CORE/LzmaDecoder.cpp" "$CORE/MovieUrl.cpp" "$CORE/TextRules.cpp" -lz
+python3 "$ROOT/tests/fixtures/make_movies.py" --tags "$OUT/reference_seeds"
+# The expanded movie (1 MiB at most) and the LZMA decoder's literal tables (6 MiB at lc + lp = 12).
+run_target movie_references_fuzz 16 "$ROOT/tests/core/reference_regressions" "$OUT/reference_corpus" \
+    "$OUT/reference_seeds"
 exit $status

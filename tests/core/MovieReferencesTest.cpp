@@ -331,15 +331,60 @@ TEST(MovieReferencesBounds, KeptRegressionFilesExpandAndScan)
 
 TEST(ExpandMovie, EachKindGivesThePlainMovie)
 {
-    const Bytes body = MovieBody(3u << 20);  // LZMA: several doublings of its buffer
-    const Bytes plain = Movie(body);
-    for (char sig : {'F', 'C', 'Z'}) {
-        SCOPED_TRACE(sig);
-        const auto m = ExpandMovie(Movie(body, sig));
-        ASSERT_TRUE(m);
-        EXPECT_FALSE(m->Cut);
-        EXPECT_TRUE(m->Bytes == plain);
+    // The second body is mostly zero bytes, which LZMA packs about 30-fold:
+    // the buffer fills and is doubled several times.
+    Bytes sparse(3u << 20, 0);
+    for (size_t i = 0; i < sparse.size(); i += 37) sparse[i] = static_cast<uint8_t>('a' + i % 23);
+    const Bytes dense = MovieBody(3u << 20);
+    for (bool isSparse : {false, true}) {
+        const Bytes& body = isSparse ? sparse : dense;
+        const Bytes plain = Movie(body);
+        for (char sig : {'F', 'C', 'Z'}) {
+            SCOPED_TRACE(sig);
+            const Bytes file = Movie(body, sig);
+            const auto m = ExpandMovie(file);
+            ASSERT_TRUE(m);
+            EXPECT_FALSE(m->Cut);
+            EXPECT_TRUE(m->Bytes == plain);
+            if (sig == 'Z' && isSparse) {
+                EXPECT_GT(plain.size(), 8 * (file.size() - 17));  // past the first buffer, 4 times the stream
+            }
+        }
     }
+}
+
+// Streams from Python's lzma module (matches, repeats, the end marker) in a ZWS header.
+TEST(ExpandMovie, ReadsRealLzmaStreams)
+{
+    namespace fs = std::filesystem;
+    int streams = 0;
+    for (const auto& entry : fs::directory_iterator(VENDRAKE_LZMA_STREAMS)) {
+        if (entry.path().extension() != ".lzma") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        auto read = [](const fs::path& path) {
+            std::ifstream in(path, std::ios::binary);
+            return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        };
+        const Bytes packed = read(entry.path());
+        const Bytes expected = read(fs::path(entry.path()).replace_extension(".out"));
+        Bytes file = {'Z', 'W', 'S', 11, 0, 0, 0, 0, 0, 0, 0, 0};
+        PutLE32(file, 4, static_cast<uint32_t>(8 + expected.size()));
+        PutLE32(file, 8, static_cast<uint32_t>(packed.size() - 5));
+        file.insert(file.end(), packed.begin(), packed.end());
+        for (size_t max : {size_t{1} << 30, 8 + expected.size() / 2}) {
+            const auto m = ExpandMovie(file, max);
+            ASSERT_TRUE(m);
+            const size_t n = std::min(max, 8 + expected.size());
+            ASSERT_EQ(m->Bytes.size(), n);
+            EXPECT_EQ(m->Cut, n < 8 + expected.size());
+            EXPECT_TRUE(std::equal(m->Bytes.begin() + 8, m->Bytes.end(), expected.begin()));
+        }
+        // A declared length past the end marker: the movie ends at the marker.
+        PutLE32(file, 4, static_cast<uint32_t>(100 + expected.size()));
+        EXPECT_EQ(ExpandMovie(file)->Bytes.size(), 8 + expected.size());
+        ++streams;
+    }
+    EXPECT_GT(streams, 0);
 }
 
 TEST(ExpandMovie, StopsAtMaxBytesAndSaysSo)
