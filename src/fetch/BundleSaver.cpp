@@ -222,15 +222,15 @@ void TBundleSaver::TakeNext()
 {
     TWanted wanted = std::move(pending_.front());
     pending_.pop_front();
+    // Named before, by this movie or another: it is in the folder already.
+    for (const TReferenceTarget& t : wanted.Targets)
+        if (paths_.contains(t.Address)) {
+            Post();
+            return;
+        }
     if (record_.Files.size() >= options_.MaxFiles) {
         filesCut_ = true;
         pending_.clear();
-        Post();
-        return;
-    }
-    bool fresh = false;
-    for (const TReferenceTarget& t : wanted.Targets) fresh = fresh || !known_.contains(t.Address);
-    if (!fresh) {  // named before, by this movie or another
         Post();
         return;
     }
@@ -244,8 +244,12 @@ void TBundleSaver::TakeNext()
         }
     }
     const TReferenceTarget& first = wanted.Targets.front();
+    if (known_.contains(first.Address)) {  // tried before and recorded then
+        Post();
+        return;
+    }
     const bool download = wanted.Reference.Text.empty() ? options_.DownloadMovie : options_.DownloadReferences;
-    if (download && first.PlayerRule && !known_.contains(first.Address)) {
+    if (download && first.PlayerRule) {
         StartDownload(std::move(wanted), first);
         return;
     }

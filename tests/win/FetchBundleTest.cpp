@@ -79,7 +79,8 @@ TEST_F(Bundle, MovieAndEverythingItLoadsLieAtTheirPathsWithThePageAndARecordOfEa
 {
     ASSERT_TRUE(CreateDirectoryA(out_.c_str(), nullptr));
     const std::string movie = MovieNaming({"settings.xml", "http://cdn.test/lib/more.swf", "missing.txt", "onLoad"});
-    const std::string more = MovieNaming({}, {"img/a.png", "flash.display.Loader"}, 'C');
+    // A file named twice, by the movie and by the one it loads, is one file and no missing one.
+    const std::string more = MovieNaming({}, {"img/a.png", "flash.display.Loader", "settings.xml"}, 'C');
     Cache("http://site.test/flash/main.swf", movie, "application/x-shockwave-flash");
     Cache("http://site.test/shop/settings.xml", "<settings/>");
     Cache("http://cdn.test/lib/more.swf", more, "application/x-shockwave-flash");
