@@ -6,7 +6,6 @@
 #include "main.h"
 
 #include "BundleSaver.h"
-#include "MovieElement.h"
 #include "MovieFileName.h"
 #include "HTTPGet.h"
 #include "MovieFile.h"
@@ -78,7 +77,7 @@ void TfrmMain::SaveComplete()
     const size_t dot = name.find_last_of(L'.');
     if (dot != std::wstring::npos && dot > 0) name.erase(dot);
     TBundleSource source{Hit.DocumentURL.empty() ? Hit.PageURL : Hit.DocumentURL, Hit.PageURL, MovieURL,
-                         ElementMarkup(Hit.MovieElement.get())};
+                         Hit.MovieMarkup};
     TBundleOptions options;
     options.DownloadMovie = options.DownloadReferences = cbFor3721->Checked();
     auto saver = std::make_unique<TBundleSaver>(std::move(source), parent, name, name + L".htm", options);

@@ -35,8 +35,7 @@ std::string OuterHTML(IHTMLElement* e)
 void RememberMovie(THitState& s, const std::string& path, IHTMLElement* e, IHTMLDocument2* d)
 {
     s.MoviePath = path;
-    e->AddRef();  // an element is a dispatch object: no call into the page's process
-    s.MovieElement = ComPtr<IDispatch>::Attach(e);
+    s.MovieMarkup = ElementMarkup(e);
     const std::string address = DocumentAddress(d);
     s.PageURL = DocumentBase(d, address);  // what the movie's address resolves against
     s.DocumentURL = address;
