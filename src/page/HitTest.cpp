@@ -32,10 +32,10 @@ std::string OuterHTML(IHTMLElement* e)
 
 // The movie the toolbar now saves. Written together, movie first: a failing
 // read of the page's address leaves the older page in place.
-void RememberMovie(THitState& s, const std::string& path, IHTMLElement* e, IHTMLDocument2* d)
+void RememberMovie(THitState& s, const std::string& path, std::string markup, IHTMLDocument2* d)
 {
     s.MoviePath = path;
-    s.MovieMarkup = ElementMarkup(e);
+    s.MovieMarkup = std::move(markup);
     const std::string address = DocumentAddress(d);
     s.PageURL = DocumentBase(d, address);  // what the movie's address resolves against
     s.DocumentURL = address;
@@ -80,7 +80,7 @@ bool PlayerTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POI
     if (toolbar && host.TransParentChecked()) {
         toolbar->PlaceToolbar(true, W, C);
         THitState& s = host.HitState();
-        RememberMovie(s, *path, E, D);
+        RememberMovie(s, *path, {}, D);  // a player's markup embeds no movie the way an OBJECT does
     }
     return true;
 }
@@ -93,7 +93,7 @@ void FlashTest(IPageHost& host, IHTMLElement* E, IHTMLDocument2* D, HWND W, POIN
     const auto movie = MovieOfElement(E, TMovieSource::Control);
     if (!movie || movie->empty()) return;
     if (TfrmGet* toolbar = host.Toolbar()) toolbar->PlaceToolbar(host.TransParentChecked(), W, C);
-    RememberMovie(host.HitState(), *movie, E, D);
+    RememberMovie(host.HitState(), *movie, ElementMarkup(E), D);
 }
 
 void InspectUnguarded(IPageHost& host, int x, int y)

@@ -240,7 +240,8 @@ TEST_F(PlayerMarkup, WithTransparentOptionThePathComesFromTheMarkup)
     ReportFresh(UpperCase());
     EXPECT_FALSE(ToolbarShown());
     EXPECT_EQ(host_->Hit.MoviePath, "movies/x.swf");
-    EXPECT_EQ(page_->Calls(TDomCall::OuterHTML), 4) << "an upper-case tag's markup is not read";
+    // Four players' markup and the recognised Flash object's, kept for a complete save.
+    EXPECT_EQ(page_->Calls(TDomCall::OuterHTML), 5) << "an upper-case tag's markup is not read";
 }
 
 TEST_F(PlayerMarkup, WithoutTransparentOptionAPlayerShowsAndStoresNothing)
